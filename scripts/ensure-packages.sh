@@ -1,0 +1,20 @@
+# Installs the named Debian packages that are missing (sourced by play.sh, test.sh and the stage scripts).
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if [ -z "${VELK_APT_UPDATED:-}" ]; then
+        $sudo apt-get update -qq || return 1
+        export VELK_APT_UPDATED=1
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+}
+
+# What building the Linux program and its tests needs.
+VELK_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev libsdl2-mixer-dev)

@@ -1,0 +1,101 @@
+// The high-score file: 65,536 little-endian floats, the record at three fixed indices, the rest filler.
+#include "files/high_score.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "game/game_state.h"
+
+namespace {
+
+constexpr const char* HIGH_SCORE_FILE = "VELKGAME.CFG";
+constexpr int FLOAT_COUNT = 65536;
+constexpr int FILE_BYTES = FLOAT_COUNT * 4;
+constexpr int BLOCK_BYTES = 65536;
+constexpr int RECORD_INDEX = 34595;  // the copy the record is taken from
+constexpr int COPY_INDEX_B = 60295;
+constexpr int COPY_INDEX_C = 19400;
+constexpr int FILLER_MODULUS = 50000;
+constexpr double MAX_RECORD = 9000000.0;
+constexpr double COPY_TOLERANCE = 0.000001;
+
+// The file is little-endian whatever the machine's byte order.
+float FloatAt(const std::vector<unsigned char>& bytes, int index) {
+    const unsigned char* p = &bytes[static_cast<size_t>(index) * 4];
+    const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void PutFloat(std::vector<unsigned char>& bytes, int index, float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    unsigned char* p = &bytes[static_cast<size_t>(index) * 4];
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+// Both reset paths keep the game's score and give the file a record of 0.
+void WriteZeroRecord() {
+    const int32_t kept = gameState.score;
+    gameState.score = 0;
+    SaveHighScore();
+    gameState.score = kept;
+}
+
+bool CopiesValid(double a, double b, double c) {
+    // Written so that a NaN anywhere fails every comparison and so the file.
+    return std::fabs(a) <= MAX_RECORD && std::fabs(b) <= MAX_RECORD && std::fabs(c) <= MAX_RECORD &&
+           std::fabs(std::fabs(a) - std::fabs(b)) < COPY_TOLERANCE &&
+           std::fabs(std::fabs(a) - std::fabs(c)) < COPY_TOLERANCE &&
+           std::fabs(std::fabs(b) - std::fabs(c)) < COPY_TOLERANCE;
+}
+
+}  // namespace
+
+void SaveHighScore() {
+    std::vector<unsigned char> bytes(FILE_BYTES);
+    for (int i = 0; i < FLOAT_COUNT; ++i) PutFloat(bytes, i, static_cast<float>(GameRandom() % FILLER_MODULUS));
+    const float record = static_cast<float>(gameState.score);
+    PutFloat(bytes, COPY_INDEX_C, record);
+    PutFloat(bytes, COPY_INDEX_B, record);
+    PutFloat(bytes, RECORD_INDEX, record);
+
+    std::FILE* file = std::fopen(HIGH_SCORE_FILE, "wb");
+    if (file == nullptr) return;
+    std::fwrite(bytes.data(), BLOCK_BYTES, FILE_BYTES / BLOCK_BYTES, file);
+    std::fclose(file);
+}
+
+void LoadHighScore(WindowHandle owner) {
+    std::FILE* file = std::fopen(HIGH_SCORE_FILE, "rb");
+    if (file == nullptr) {
+        PlatformMessageBox(owner, "High-Scroe file was not found. High Score have been reset", "VELK Game Error", BOX_OK);
+        WriteZeroRecord();
+        return;
+    }
+    std::vector<unsigned char> bytes(FILE_BYTES);
+    const size_t blocksRead = std::fread(bytes.data(), BLOCK_BYTES, FILE_BYTES / BLOCK_BYTES, file);
+    // fread counts whole blocks, so a file shorter than the format reads fewer than four.
+    const bool complete = blocksRead == FILE_BYTES / BLOCK_BYTES && !std::ferror(file);
+    std::fclose(file);
+
+    const double a = FloatAt(bytes, RECORD_INDEX);
+    const double b = FloatAt(bytes, COPY_INDEX_B);
+    const double c = FloatAt(bytes, COPY_INDEX_C);
+    // A file shorter than the format, or one that cannot be read, has no record to trust.
+    if (!complete || !CopiesValid(a, b, c)) {
+        ReportCorruptHighScore(owner);
+        return;
+    }
+    gameState.highScore = static_cast<int32_t>(a + 0.5);
+}
+
+void ReportCorruptHighScore(WindowHandle owner) {
+    PlatformMessageBox(owner, "High-Scroe file corrupted. High Score have been reset", "VELK Game Error", BOX_OK);
+    WriteZeroRecord();
+}

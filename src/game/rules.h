@@ -1,0 +1,15 @@
+// The rules after each input pass of a game: the heart, the gate and the wall, points and lives.
+#pragma once
+
+#include "platform/platform.h"
+
+enum RuleOutcome {
+    RULES_CONTINUE = 0,      // nothing happened that ends the level: the pass goes on to its timers
+    RULES_LEVEL_COMPLETE,    // the heart was reached: the next level starts
+    RULES_LIFE_LOST,         // a life was lost: the level starts again
+};
+
+RuleOutcome ApplyRules();
+void LoseLife(WindowHandle owner);
+void AskPlayAgain(WindowHandle owner);
+void InjectExitKey();

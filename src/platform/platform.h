@@ -1,0 +1,57 @@
+// The one seam between the game and the outside world; each backend folder implements it and CMake links one in.
+#pragma once
+
+#include <cstdint>
+
+#include "console/cell.h"
+
+// Opaque handle of the window that owns message boxes; nullptr means "no owner".
+using WindowHandle = void*;
+
+// One console input record, reduced to what the game reads.
+struct InputRecord {
+    uint16_t eventType;       // INPUT_KEY_EVENT for keys; anything else is a mouse, focus, menu or size event
+    int32_t keyDown;          // 1 for a key press, 0 for a release
+    uint16_t virtualKeyCode;  // Windows virtual-key code
+    char asciiChar;           // the single-byte character the key produced, 0 for none
+};
+constexpr uint16_t INPUT_KEY_EVENT = 0x0001;
+constexpr uint16_t INPUT_MOUSE_EVENT = 0x0002;
+
+constexpr unsigned BOX_OK = 0x0;
+constexpr unsigned BOX_OKCANCEL = 0x1;
+constexpr unsigned BOX_TOPMOST = 0x40000;
+constexpr int BOX_ANSWER_OK = 1;
+constexpr int BOX_ANSWER_CANCEL = 2;
+
+// Console: title, 120x30 size, hidden cursor, raw input. Returns the window that owns the game's boxes.
+WindowHandle PlatformSetUpConsole();
+void PlatformSetCursorVisible(int visible);
+// Shows the whole picture of SCREEN_CELLS cells, row-major.
+void PlatformPresent(const Cell* cells);
+
+// Input: each returns 1 on success and 0 on failure, like the console calls they stand for.
+int PlatformCountInput(uint32_t* pending);
+int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read);
+void PlatformFlushInput();
+
+// A modal box; style holds the BOX_ flags. Returns the button pressed (BOX_ANSWER_...).
+int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style);
+void PlatformBringToFront(WindowHandle window);
+
+// Starts "NAME.wav" from the working directory in the background, cutting off the one still playing.
+void PlatformPlaySound(const char* name);
+
+// The virtual-key word (shift state in the high byte) that types the given character on this keyboard,
+// and the synthetic press of such a word.
+uint16_t PlatformKeyScan(char character);
+void PlatformSendKey(uint16_t virtualKeyWord);
+
+// Milliseconds since the process started, and the calendar time in whole seconds since 1970.
+int64_t PlatformMilliseconds();
+int64_t PlatformCalendarSeconds();
+// Blocks the whole program for at least one millisecond.
+void PlatformSleep(int milliseconds);
+
+// Ends the process with the given exit code, leaving the terminal or window as it was found.
+[[noreturn]] void PlatformExitProcess(int code);

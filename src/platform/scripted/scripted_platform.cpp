@@ -1,0 +1,200 @@
+// The virtual platform: every seam call acts on virtual time and the script, and logs what the game does.
+#include "platform/scripted/scripted_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+
+#include "platform/common/cp437.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct VirtualPlatform {
+    const Script* script = nullptr;
+    std::ostream* log = nullptr;
+    int64_t now = 0;
+    std::deque<ScriptRecord> queue;
+    std::vector<ScriptInputFailure> failures;
+    size_t nextBox = 0;
+    Cell picture[SCREEN_CELLS] = {};  // the last presented picture; all blanks before the first
+    bool presentedOnce = false;
+    uint64_t lastHash = 0;
+    long presents = 0;
+    int exitCode = 0;
+    bool ended = false;
+    std::function<void(int64_t, const Cell*)> observer;
+};
+
+VirtualPlatform vp;
+int windowTag;  // its address is the console window handle
+
+std::ostream& LogLine() { return *vp.log << vp.now << ' '; }
+
+uint64_t PictureHash(const Cell* cells) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    const auto mix = [&hash](uint8_t byte) {
+        hash ^= byte;
+        hash *= 0x100000001b3ull;
+    };
+    for (int i = 0; i < SCREEN_CELLS; ++i) {
+        mix(static_cast<uint8_t>(cells[i].character));
+        mix(0);
+        mix(static_cast<uint8_t>(cells[i].attribute));
+        mix(static_cast<uint8_t>(cells[i].attribute >> 8));
+    }
+    return hash;
+}
+
+size_t DueCount() {
+    size_t due = 0;
+    while (due < vp.queue.size() && vp.queue[due].time <= vp.now) ++due;
+    return due;
+}
+
+std::string Quoted(const char* text) {
+    std::string out = "\"";
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == '\\') out += "\\\\";
+        else if (*p == '"') out += "\\\"";
+        else if (*p == '\n') out += "\\n";
+        else out += *p;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+WindowHandle PlatformSetUpConsole() {
+    LogLine() << "setup\n";
+    return &windowTag;
+}
+
+void PlatformSetCursorVisible(int) {}
+
+void PlatformPresent(const Cell* cells) {
+    ++vp.presents;
+    // Most presents repeat the picture (the information screen is presented on every pass): compare
+    // before paying for the hash.
+    if (!vp.presentedOnce || std::memcmp(cells, vp.picture, sizeof vp.picture) != 0) {
+        std::memcpy(vp.picture, cells, sizeof vp.picture);
+        const uint64_t hash = PictureHash(cells);
+        if (!vp.presentedOnce || hash != vp.lastHash) {
+            char hex[17];
+            std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
+            LogLine() << "present " << hex << '\n';
+        }
+        vp.lastHash = hash;
+        vp.presentedOnce = true;
+    }
+    if (vp.observer) vp.observer(vp.now, vp.picture);
+}
+
+int PlatformCountInput(uint32_t* pending) {
+    vp.now += 1;
+    if (vp.script->hasEnd && vp.now >= vp.script->endTime) {
+        LogLine() << "end\n";
+        vp.ended = true;
+        throw ScriptedRunStopped{};
+    }
+    for (ScriptInputFailure& failure : vp.failures) {
+        if (failure.time <= vp.now && failure.remaining > 0) {
+            --failure.remaining;
+            return 0;
+        }
+    }
+    *pending = static_cast<uint32_t>(DueCount());
+    return 1;
+}
+
+int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+    const size_t count = std::min<size_t>(wanted, DueCount());
+    for (size_t i = 0; i < count; ++i) {
+        records[i] = vp.queue.front().record;
+        vp.queue.pop_front();
+    }
+    *read = static_cast<uint32_t>(count);
+    return 1;
+}
+
+void PlatformFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
+
+int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
+    ScriptBoxAnswer answer{true, 0};
+    if (vp.nextBox < vp.script->boxes.size()) answer = vp.script->boxes[vp.nextBox++];
+    const bool hasCancel = (style & 0xF) == BOX_OKCANCEL;
+    const int result = hasCancel && !answer.ok ? BOX_ANSWER_CANCEL : BOX_ANSWER_OK;
+    char styleText[16];
+    std::snprintf(styleText, sizeof styleText, "0x%X", style);
+    LogLine() << "box " << styleText << ' ' << Quoted(title) << ' ' << Quoted(text) << " -> " << result << '\n';
+    vp.now += answer.delay;
+    return result;
+}
+
+void PlatformBringToFront(WindowHandle) {}
+
+void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
+
+// A US keyboard: a lower-case letter is its upper-case virtual key with no shift.
+uint16_t PlatformKeyScan(char character) {
+    return static_cast<uint16_t>(std::toupper(static_cast<unsigned char>(character)));
+}
+
+void PlatformSendKey(uint16_t virtualKeyWord) {
+    char word[8];
+    std::snprintf(word, sizeof word, "0x%04X", virtualKeyWord);
+    LogLine() << "inject " << word << '\n';
+}
+
+int64_t PlatformMilliseconds() { return vp.now; }
+
+int64_t PlatformCalendarSeconds() { return vp.script->epoch + vp.now / 1000; }
+
+void PlatformSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
+
+void PlatformExitProcess(int code) {
+    LogLine() << "exit " << code << '\n';
+    vp.exitCode = code;
+    throw ScriptedRunStopped{};
+}
+
+void ScriptedBegin(const Script& script, std::ostream& log) {
+    auto observer = std::move(vp.observer);
+    vp = VirtualPlatform{};
+    vp.observer = std::move(observer);
+    vp.script = &script;
+    vp.log = &log;
+    vp.queue.assign(script.records.begin(), script.records.end());
+    vp.failures = script.failures;
+}
+
+void ScriptedGameReturned(int exitCode) {
+    LogLine() << "exit " << exitCode << '\n';
+    vp.exitCode = exitCode;
+}
+
+ScriptedRunResult ScriptedFinish() {
+    *vp.log << "presents " << vp.presents << '\n' << "screen\n" << PictureAsText(vp.picture);
+    vp.log->flush();
+    return ScriptedRunResult{vp.ended, vp.exitCode, vp.presents};
+}
+
+const Cell* ScriptedLastPicture() { return vp.picture; }
+
+void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observer) { vp.observer = std::move(observer); }
+
+std::string PictureAsText(const Cell* cells) {
+    std::string text;
+    text.reserve(SCREEN_CELLS * 3 + SCREEN_ROWS);
+    for (int row = 0; row < SCREEN_ROWS; ++row) {
+        for (int col = 0; col < SCREEN_COLS; ++col) {
+            AppendCp437AsUtf8(text, static_cast<uint8_t>(cells[row * SCREEN_COLS + col].character));
+        }
+        text += '\n';
+    }
+    return text;
+}

@@ -1,0 +1,37 @@
+// The virtual platform of replays and tests: virtual time, scripted input and box answers, and a log.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "console/cell.h"
+#include "platform/scripted/script.h"
+
+struct ScriptedRunResult {
+    bool ended;     // stopped by the script's end time rather than by the game
+    int exitCode;   // the game's exit code when it ended by itself
+    long presents;  // every present made, logged or not
+};
+
+// Thrown out of the game's code when the run is over: the game ended the process from inside, or the
+// script's end time came. The driver catches it around the game's entry function.
+struct ScriptedRunStopped {};
+
+// Arms the virtual platform with a script and the stream the log goes to; time starts at 0. The game's
+// own globals are the driver's to reset between runs in one process.
+void ScriptedBegin(const Script& script, std::ostream& log);
+// Logs the exit code when the game's entry function returned normally.
+void ScriptedGameReturned(int exitCode);
+// Writes the log's tail (present count and the final picture) and tells how the run went.
+ScriptedRunResult ScriptedFinish();
+
+// The picture last presented in the most recent run (all blanks, attribute 0, before any present).
+const Cell* ScriptedLastPicture();
+
+// Called after every present with the virtual time and the presented cells (tests watch the game with it).
+void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
+
+// The picture as 30 lines of 120 code page 437 glyphs in UTF-8, each ending in a newline.
+std::string PictureAsText(const Cell* cells);

@@ -1,0 +1,5 @@
+// The title animation played when a game starts from the keyboard.
+#pragma once
+
+void PlayIntro();
+void DrawSplashFrame();

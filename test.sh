@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds everything (installing what is missing) and runs the whole test suite; exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/ensure-packages.sh
+ensure_packages "${VELK_BUILD_PACKAGES[@]}" sox tmux
+
+jobs=2
+failed=0
+passed=0
+stage() {  # stage NAME COMMAND...: runs one stage and counts it
+    local name=$1; shift
+    echo "=== $name"
+    if "$@"; then passed=$((passed + 1)); else echo "FAILED: $name"; failed=$((failed + 1)); fi
+}
+
+build_and_test() {  # build_and_test DIR CMAKE-ARGS...
+    local dir=$1; shift
+    cmake -S . -B "$dir" -DVELK_WERROR=ON "$@" >/dev/null &&
+    cmake --build "$dir" -j"$jobs" &&
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+}
+
+stage "release build and tests" build_and_test build/test -DCMAKE_BUILD_TYPE=Release
+stage "sanitizer build and tests" build_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON
+
+for extra in tests/terminal/run.sh tests/win32/run.sh tests/web/run.sh; do
+    [ -f "$extra" ] && stage "$extra" bash "$extra"
+done
+
+echo "stages: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,14 @@
+// The replay driver: arms the scripted platform, runs the game, and closes the log.
+#include "replay.h"
+
+#include "game/main_loop.h"
+
+ScriptedRunResult Replay(const Script& script, std::ostream& log) {
+    ScriptedBegin(script, log);
+    try {
+        ScriptedGameReturned(GameMain());
+    } catch (const ScriptedRunStopped&) {
+        // The game ended the process from inside, or the script's end came: the log already says which.
+    }
+    return ScriptedFinish();
+}

@@ -1,0 +1,60 @@
+// SVG pictures of the console cells: one rectangle per run of equal background, glyphs in their colours.
+#include "svg_picture.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/common/cp437.h"
+
+namespace {
+
+// The classic console palette, indexed by the 4-bit colour (blue 1, green 2, red 4, bright 8).
+const char* const PALETTE[16] = {
+    "#000000", "#000080", "#008000", "#008080", "#800000", "#800080", "#808000", "#c0c0c0",
+    "#808080", "#0000ff", "#00ff00", "#00ffff", "#ff0000", "#ff00ff", "#ffff00", "#ffffff",
+};
+constexpr int CELL_W = 9;
+constexpr int CELL_H = 18;
+
+void AppendEscaped(std::string& out, uint8_t byte) {
+    switch (byte) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        default: AppendCp437AsUtf8(out, byte); break;
+    }
+}
+
+}  // namespace
+
+bool WritePictureSvg(const Cell* cells, const char* path) {
+    std::string svg;
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(SCREEN_COLS * CELL_W) +
+           "\" height=\"" + std::to_string(SCREEN_ROWS * CELL_H) + "\" font-family=\"DejaVu Sans Mono,monospace\" " +
+           "font-size=\"15\">\n";
+    for (int row = 0; row < SCREEN_ROWS; ++row) {
+        const Cell* line = cells + row * SCREEN_COLS;
+        for (int col = 0; col < SCREEN_COLS;) {
+            const int background = (line[col].attribute >> 4) & 0xF;
+            int end = col + 1;
+            while (end < SCREEN_COLS && ((line[end].attribute >> 4) & 0xF) == background) ++end;
+            svg += "<rect x=\"" + std::to_string(col * CELL_W) + "\" y=\"" + std::to_string(row * CELL_H) +
+                   "\" width=\"" + std::to_string((end - col) * CELL_W) + "\" height=\"" + std::to_string(CELL_H) +
+                   "\" fill=\"" + PALETTE[background] + "\"/>\n";
+            col = end;
+        }
+        for (int col = 0; col < SCREEN_COLS; ++col) {
+            const uint8_t glyph = static_cast<uint8_t>(line[col].character);
+            if (glyph == ' ' || glyph == 0) continue;
+            svg += "<text x=\"" + std::to_string(col * CELL_W) + "\" y=\"" + std::to_string(row * CELL_H + 14) +
+                   "\" fill=\"" + PALETTE[line[col].attribute & 0xF] + "\">";
+            AppendEscaped(svg, glyph);
+            svg += "</text>\n";
+        }
+    }
+    svg += "</svg>\n";
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return false;
+    const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
+    return std::fclose(file) == 0 && written;
+}
