@@ -28,6 +28,7 @@ struct VirtualPlatform {
     int exitCode = 0;
     bool ended = false;
     std::function<void(int64_t, const Cell*)> observer;
+    std::function<void(int64_t)> inputHook;
 };
 
 VirtualPlatform vp;
@@ -101,6 +102,7 @@ int PlatformCountInput(uint32_t* pending) {
         vp.ended = true;
         throw ScriptedRunStopped{};
     }
+    if (vp.inputHook) vp.inputHook(vp.now);
     for (ScriptInputFailure& failure : vp.failures) {
         if (failure.time <= vp.now && failure.remaining > 0) {
             --failure.remaining;
@@ -164,8 +166,10 @@ void PlatformExitProcess(int code) {
 
 void ScriptedBegin(const Script& script, std::ostream& log) {
     auto observer = std::move(vp.observer);
+    auto inputHook = std::move(vp.inputHook);
     vp = VirtualPlatform{};
     vp.observer = std::move(observer);
+    vp.inputHook = std::move(inputHook);
     vp.script = &script;
     vp.log = &log;
     vp.queue.assign(script.records.begin(), script.records.end());
@@ -186,6 +190,12 @@ ScriptedRunResult ScriptedFinish() {
 const Cell* ScriptedLastPicture() { return vp.picture; }
 
 void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observer) { vp.observer = std::move(observer); }
+
+void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = std::move(hook); }
+
+void ScriptedPressKey(const InputRecord& record) {
+    vp.queue.insert(vp.queue.begin() + static_cast<long>(DueCount()), ScriptRecord{vp.now, 0, record});
+}
 
 std::string PictureAsText(const Cell* cells) {
     std::string text;

@@ -33,5 +33,11 @@ const Cell* ScriptedLastPicture();
 // Called after every present with the virtual time and the presented cells (tests watch the game with it).
 void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
 
+// Called at the start of every input count, after the clock has advanced: a test's scripted player can
+// look at the game and press keys with ScriptedPressKey.
+void SetScriptedInputHook(std::function<void(int64_t now)> hook);
+// Queues a record due now, behind those already due.
+void ScriptedPressKey(const InputRecord& record);
+
 // The picture as 30 lines of 120 code page 437 glyphs in UTF-8, each ending in a newline.
 std::string PictureAsText(const Cell* cells);
