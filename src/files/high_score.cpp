@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "game/game_state.h"
@@ -72,7 +74,9 @@ void SaveHighScore() {
 }
 
 void LoadHighScore(WindowHandle owner) {
-    std::FILE* file = std::fopen(HIGH_SCORE_FILE, "rb");
+    // Some systems open a directory for reading; one of the file's name holds no record and counts as missing.
+    std::error_code notChecked;
+    std::FILE* file = std::filesystem::is_directory(HIGH_SCORE_FILE, notChecked) ? nullptr : std::fopen(HIGH_SCORE_FILE, "rb");
     if (file == nullptr) {
         PlatformMessageBox(owner, "High-Scroe file was not found. High Score have been reset", "VELK Game Error", BOX_OK);
         WriteZeroRecord();

@@ -2,6 +2,8 @@
 #include "files/package_check.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/platform.h"
 
@@ -26,7 +28,9 @@ constexpr PackageFile PACKAGE_FILES[] = {
 }  // namespace
 
 int CheckPackageFile(const char* name, int32_t expectedSize) {
-    std::FILE* file = std::fopen(name, "r");
+    // Some systems open a directory for reading; a directory of the name is not the package's file.
+    std::error_code notChecked;
+    std::FILE* file = std::filesystem::is_directory(name, notChecked) ? nullptr : std::fopen(name, "r");
     if (file == nullptr) return 0;
     int32_t size = -1;
     if (expectedSize > 0) {
