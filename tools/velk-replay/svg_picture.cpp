@@ -1,4 +1,4 @@
-// SVG pictures of the console cells: one rectangle per run of equal background, glyphs in their colours.
+// SVG pictures of the console cells: one rectangle per run of equal background, one text per run of a colour.
 #include "svg_picture.h"
 
 #include <cstdio>
@@ -43,13 +43,27 @@ bool WritePictureSvg(const Cell* cells, const char* path) {
                    "\" fill=\"" + PALETTE[background] + "\"/>\n";
             col = end;
         }
-        for (int col = 0; col < SCREEN_COLS; ++col) {
-            const uint8_t glyph = static_cast<uint8_t>(line[col].character);
-            if (glyph == ' ' || glyph == 0) continue;
+        // One text element per run of glyphs in one colour; blanks join whichever run they stand in.
+        for (int col = 0; col < SCREEN_COLS;) {
+            const auto isBlank = [&](int c) { return line[c].character == ' ' || line[c].character == 0; };
+            if (isBlank(col)) {
+                ++col;
+                continue;
+            }
+            const int foreground = line[col].attribute & 0xF;
+            int end = col + 1;
+            int lastGlyph = col;
+            while (end < SCREEN_COLS && (isBlank(end) || (line[end].attribute & 0xF) == foreground)) {
+                if (!isBlank(end)) lastGlyph = end;
+                ++end;
+            }
+            end = lastGlyph + 1;
             svg += "<text x=\"" + std::to_string(col * CELL_W) + "\" y=\"" + std::to_string(row * CELL_H + 14) +
-                   "\" fill=\"" + PALETTE[line[col].attribute & 0xF] + "\">";
-            AppendEscaped(svg, glyph);
+                   "\" textLength=\"" + std::to_string((end - col) * CELL_W) +
+                   "\" lengthAdjust=\"spacingAndGlyphs\" xml:space=\"preserve\" fill=\"" + PALETTE[foreground] + "\">";
+            for (int c = col; c < end; ++c) AppendEscaped(svg, static_cast<uint8_t>(line[c].character));
             svg += "</text>\n";
+            col = end;
         }
     }
     svg += "</svg>\n";
