@@ -1,0 +1,21 @@
+// Web backend, message boxes: a modal dialog on the page that the game waits for.
+#include <emscripten.h>
+
+#include "platform/platform.h"
+#include "platform/web/web_bridge.h"
+
+// clang-format off
+EM_ASYNC_JS(int, VelkBoxAsk, (const char* text, const char* title, int withCancel), {
+    return await velkPage.box.ask(UTF8ToString(text), UTF8ToString(title), withCancel != 0);
+});
+// clang-format on
+
+int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
+    // A box can stay open for long: whatever the game wrote before it should not wait for the answer.
+    WebKeepFiles(true);
+    const bool withCancel = (style & 0xFu) == BOX_OKCANCEL;
+    return VelkBoxAsk(text, title, withCancel ? 1 : 0) == BOX_ANSWER_CANCEL ? BOX_ANSWER_CANCEL : BOX_ANSWER_OK;
+}
+
+// The page is always the front window.
+void PlatformBringToFront(WindowHandle) {}

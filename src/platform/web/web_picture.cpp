@@ -1,0 +1,51 @@
+// Web backend, picture: the page title, the glyph table and the cells that changed since the last present.
+#include <emscripten.h>
+
+#include <cstring>
+
+#include "platform/common/cp437.h"
+#include "platform/platform.h"
+
+// clang-format off
+EM_JS(void, VelkScreenSetUp, (const char* title, const char32_t* glyphs), {
+    velkPage.screen.setUp(UTF8ToString(title), HEAPU32.subarray(glyphs >> 2, (glyphs >> 2) + 256));
+});
+EM_JS(void, VelkScreenDraw, (const uint32_t* changes, int count), {
+    velkPage.screen.draw(HEAPU32.subarray(changes >> 2, (changes >> 2) + 2 * count));
+});
+// clang-format on
+
+namespace {
+
+Cell shown[SCREEN_CELLS];
+bool anythingShown = false;
+// Pairs of (cell index, attribute << 16 | character byte) for the cells that differ from the page.
+uint32_t changes[2 * SCREEN_CELLS];
+int windowToken;
+
+}  // namespace
+
+WindowHandle PlatformSetUpConsole() {
+    VelkScreenSetUp("VELK Keyboard Practice Game", CP437_TO_UNICODE);
+    return &windowToken;
+}
+
+// The page has no text cursor to show or hide.
+void PlatformSetCursorVisible(int) {}
+
+void PlatformPresent(const Cell* cells) {
+    // The game presents on every pass of its information screen; an unchanged picture must cost
+    // nothing in the page.
+    if (anythingShown && std::memcmp(shown, cells, sizeof shown) == 0) return;
+    int count = 0;
+    for (int i = 0; i < SCREEN_CELLS; ++i) {
+        const Cell cell = cells[i];
+        if (anythingShown && shown[i].character == cell.character && shown[i].attribute == cell.attribute) continue;
+        shown[i] = cell;
+        changes[2 * count] = static_cast<uint32_t>(i);
+        changes[2 * count + 1] = (static_cast<uint32_t>(cell.attribute) << 16) | (cell.character & 0xFFu);
+        ++count;
+    }
+    anythingShown = true;
+    VelkScreenDraw(changes, count);
+}

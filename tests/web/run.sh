@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the browser page (installing what is missing) and runs its tests in headless Chromium;
+# ends with "N passed, N failed" and exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+. scripts/ensure-packages.sh
+
+fail() {
+    echo "web: $*" >&2
+    echo "0 passed, 1 failed"
+    exit 1
+}
+
+ensure_packages emscripten chromium fonts-dejavu-core nodejs || fail "could not install the packages"
+command -v npm >/dev/null || ensure_packages npm || fail "could not install npm"
+
+# The page serves the sound files of the host package (the release build of test.sh makes them).
+host=${VELK_WEB_HOST_BUILD:-build/test}
+web=${VELK_WEB_BUILD:-build/web}
+if ! ls "$host"/package/*.wav >/dev/null 2>&1; then
+    cmake -S . -B "$host" -DVELK_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+        cmake --build "$host" --target velk_sounds -j2 >/dev/null || fail "could not build the host sound files"
+fi
+
+started=$(date +%s)
+mkdir -p "$web"
+emcmake cmake -S . -B "$web" -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DVELK_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+    -DVELK_HOST_PACKAGE_DIR="$(realpath "$host")/package" >"$web"/configure.log 2>&1 || {
+    cat "$web"/configure.log
+    fail "configure failed"
+}
+cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 || {
+    cat "$web"/build.log
+    fail "the page did not build"
+}
+page=$web/package
+node --check "$page/velkgame.js" || fail "velkgame.js is not valid JavaScript"
+echo "web: page built in $(($(date +%s) - started)) s: velkgame.wasm $(stat -c %s "$page/velkgame.wasm") bytes," \
+     "velkgame.js $(stat -c %s "$page/velkgame.js") bytes"
+
+if [ ! -d tests/web/node_modules/playwright-core ] ||
+   [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error) || fail "npm ci failed"
+fi
+
+tap=$web/tests.tap
+VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test \
+    --test-reporter=spec --test-reporter-destination=stdout \
+    --test-reporter=tap --test-reporter-destination="$tap" \
+    tests/web/page.test.mjs
+status=$?
+passed=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$tap" | tail -1)
+failed=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$tap" | tail -1)
+cancelled=$(sed -n 's/^# cancelled \([0-9]*\)$/\1/p' "$tap" | tail -1)
+passed=${passed:-0}
+failed=$((${failed:-0} + ${cancelled:-0}))
+if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+echo "$passed passed, $failed failed"
+[ "$status" -eq 0 ] && [ "$failed" -eq 0 ]

@@ -1,0 +1,69 @@
+// The page's keyboard: keydown events queued for the game as named keys or typed characters.
+var velkPage = window.velkPage || (window.velkPage = {});
+
+velkPage.keys = (function () {
+  var TYPED = 0x1000000;  // marks a typed character's code point; the game side gives it its virtual key
+  // Keys that type nothing or stand for a control character: [virtual-key code, character byte].
+  var NAMED = {
+    ArrowLeft: [0x25, 0],
+    ArrowUp: [0x26, 0],
+    ArrowRight: [0x27, 0],
+    ArrowDown: [0x28, 0],
+    Escape: [0x1B, 0x1B],
+    Enter: [0x0D, 0x0D],
+    Backspace: [0x08, 0x08],
+    Tab: [0x09, 0x09],
+    PageUp: [0x21, 0],
+    PageDown: [0x22, 0],
+    End: [0x23, 0],
+    Home: [0x24, 0],
+    Insert: [0x2D, 0],
+    Delete: [0x2E, 0]
+  };
+  var queue = [];
+
+  // The queued form of a key event, and whether the page keeps the browser from acting on it;
+  // null for a key the game does not see.
+  function entryOf(event) {
+    if (NAMED.hasOwnProperty(event.key)) {
+      var named = NAMED[event.key];
+      return { value: (named[0] << 8) | named[1], keep: true };
+    }
+    var fKey = /^F([1-9]|1[0-2])$/.exec(event.key);
+    if (fKey) return { value: (0x6F + Number(fKey[1])) << 8, keep: false };  // still the browser's keys
+    var characters = Array.from(event.key);
+    if (characters.length !== 1) return null;  // Shift, Dead, Unidentified and the like
+    return { value: TYPED | characters[0].codePointAt(0), keep: true };
+  }
+
+  function onKeyDown(event) {
+    velkPage.sound.unlock();
+    if (velkPage.box.isOpen()) {
+      velkPage.box.onKey(event);
+      return;
+    }
+    if (velkPage.hasEnded()) return;
+    // Browser shortcuts stay the browser's; AltGr characters still count.
+    if ((event.ctrlKey || event.metaKey || event.altKey) && !event.getModifierState('AltGraph')) return;
+    var entry = entryOf(event);
+    if (!entry) return;
+    if (entry.keep) event.preventDefault();  // no scrolling, quick find or other browser action
+    queue.push(entry.value);
+  }
+
+  window.addEventListener('keydown', onKeyDown, true);
+
+  return {
+    pending: function () {
+      return queue.length;
+    },
+    // The oldest key: virtualKey << 8 | character byte, or 0x1000000 | code point for a typed
+    // character; -1 when there is none.
+    take: function () {
+      return queue.length ? queue.shift() : -1;
+    },
+    flush: function () {
+      queue.length = 0;
+    }
+  };
+})();

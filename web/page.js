@@ -1,0 +1,51 @@
+// The page around the game: start-up messages, the runtime's settings, and the panel shown when the game ends.
+var velkPage = window.velkPage || (window.velkPage = {});
+
+(function () {
+  var statusLine = document.getElementById('status');
+  var endedPanel = document.getElementById('ended');
+  var endedText = document.getElementById('ended-text');
+  var againButton = document.getElementById('ended-again');
+  var endedCode = null;
+  var settled = Promise.resolve();
+
+  velkPage.status = function (text) {
+    statusLine.textContent = text;
+  };
+
+  velkPage.hasEnded = function () {
+    return endedCode !== null;
+  };
+
+  velkPage.endedCode = function () {
+    return endedCode;
+  };
+
+  // code: the game's exit code; stored: resolves once the game's files are in browser storage.
+  velkPage.end = function (code, stored, reason) {
+    if (endedCode !== null) return;
+    endedCode = code;
+    settled = stored || Promise.resolve();
+    endedText.textContent = reason || 'The game has ended (exit code ' + code + ').';
+    endedPanel.hidden = false;
+    againButton.focus();
+  };
+
+  againButton.addEventListener('click', function () {
+    againButton.disabled = true;
+    settled.then(function () { location.reload(); });
+  });
+
+  window.Module = {
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.warn(text); },
+    onRuntimeInitialized: function () {
+      velkPage.status('');
+    },
+    onAbort: function (what) {
+      velkPage.status('');
+      velkPage.end(-1, Promise.resolve(), 'The game stopped on an error.');
+      console.error('VELK: the game stopped:', what);
+    }
+  };
+})();
