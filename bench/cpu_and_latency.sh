@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Measures VELKGAME.exe in a pseudo-terminal: CPU share over 10 s on the information screen and in level 1, and key-to-picture latency.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/ensure-packages.sh
+ensure_packages "${VELK_BUILD_PACKAGES[@]}"
+
+build=${VELK_BENCH_BUILD:-build/bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target velk_program velk_pty_probe >/dev/null
+[ -f "$build/package/VELKGSND1.wav" ] || cmake --build "$build" -j2 >/dev/null
+
+package=$(mktemp -d /tmp/velk-probe.XXXXXX)
+trap 'rm -rf "$package"' EXIT
+cp "$build"/package/VELKGAME.exe "$build"/package/VELKGSND?.wav "$package/"
+"$build/bench/velk_pty_probe" "$package"

@@ -1,0 +1,170 @@
+// Runs VELKGAME.exe in a pseudo-terminal as a terminal emulator would, and measures its CPU share and key-to-picture latency.
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int g_master = -1;
+pid_t g_game = -1;
+std::string g_seen;  // everything the game wrote since the last Forget()
+
+// Reads what arrived within timeoutMs; false when nothing did.
+bool ReadSome(int timeoutMs) {
+    pollfd terminal = {g_master, POLLIN, 0};
+    if (poll(&terminal, 1, timeoutMs) <= 0) return false;
+    char buffer[65536];
+    const ssize_t got = read(g_master, buffer, sizeof buffer);
+    if (got <= 0) return false;
+    g_seen.append(buffer, static_cast<size_t>(got));
+    if (g_seen.size() > (1u << 20)) g_seen.erase(0, g_seen.size() - (1u << 16));
+    return true;
+}
+
+void Forget() { g_seen.clear(); }
+
+bool WaitForText(const std::string& text, int timeoutMs) {
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (g_seen.find(text) == std::string::npos) {
+        if (Clock::now() > end) return false;
+        ReadSome(50);
+    }
+    return true;
+}
+
+// Reads until the game has been silent for quietMs.
+void WaitForQuiet(int quietMs) {
+    while (ReadSome(quietMs)) {
+    }
+}
+
+void Send(const char* keys) {
+    if (write(g_master, keys, std::strlen(keys)) < 0) std::perror("write");
+}
+
+// Run time of all the game's threads, to the nanosecond (ticks would be biased: the game wakes on a timer too).
+double CpuSeconds() {
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(g_game) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (dir == nullptr) return 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream schedstat(tasks + "/" + entry->d_name + "/schedstat");
+        double runNs = 0;
+        if (schedstat >> runNs) total += runNs / 1e9;
+    }
+    closedir(dir);
+    return total;
+}
+
+// The game's CPU share of one core over the given seconds, while the terminal keeps reading.
+double CpuShare(int seconds) {
+    const double before = CpuSeconds();
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::seconds(seconds);
+    while (Clock::now() < end) ReadSome(100);
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    return (CpuSeconds() - before) / elapsed * 100.0;
+}
+
+// Writes a key and times the first picture bytes that follow; each sample starts from a silent terminal.
+std::vector<double> KeyLatencies(const char* const* keys, int keyCount, int samples, int settleMs) {
+    std::vector<double> micros;
+    for (int i = 0; i < samples; ++i) {
+        WaitForQuiet(settleMs);
+        const auto start = Clock::now();
+        Send(keys[i % keyCount]);
+        if (!ReadSome(1000)) continue;
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    return micros;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Report(const char* where, double cpu, const std::vector<double>& latencies) {
+    std::printf("%-18s CPU %.2f%% of one core over 10 s; key-to-picture median %.0f us, fastest %.0f us (%zu keys)\n",
+                where, cpu, Median(latencies), latencies.empty() ? -1.0 : *std::min_element(latencies.begin(), latencies.end()),
+                latencies.size());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s PACKAGE_DIR\n", argv[0]);
+        return 2;
+    }
+    winsize size = {30, 120, 0, 0};
+    g_game = forkpty(&g_master, nullptr, nullptr, &size);
+    if (g_game < 0) {
+        std::perror("forkpty");
+        return 1;
+    }
+    if (g_game == 0) {
+        if (chdir(argv[1]) != 0) _exit(127);
+        setenv("TERM", "xterm-256color", 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        execl("./VELKGAME.exe", "VELKGAME.exe", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // xterm-256color in keypad mode: the arrows as such a terminal sends them.
+    const char* const sideways[] = {"\033OC", "\033OD"};
+    const char* const upDown[] = {"\033OB", "\033OA"};
+
+    int status = 0;
+    if (!WaitForText("Background: VELK", 10000)) {
+        std::fprintf(stderr, "the information screen did not appear\n");
+        kill(g_game, SIGTERM);
+        return 1;
+    }
+    WaitForQuiet(300);
+    const double infoCpu = CpuShare(10);
+    // On the information screen an arrow key shows the arrow for one pass; the next pass paints it over.
+    const std::vector<double> infoLatency = KeyLatencies(sideways, 2, 200, 30);
+    Report("information screen", infoCpu, infoLatency);
+
+    Forget();
+    Send("b");
+    if (WaitForText("High-Scroe file", 15000)) Send("\r");  // a fresh package has no record yet
+    Forget();
+    // Curses writes only what changed, so a level's text may come in pieces; its arrows come whole.
+    if (!WaitForText("\xe2\x96\xba\xe2\x96\xba\xe2\x96\xba", 10000)) {
+        std::fprintf(stderr, "level 1 did not appear\n");
+        kill(g_game, SIGTERM);
+        return 1;
+    }
+    WaitForQuiet(100);
+    const double levelCpu = CpuShare(10);
+    // In level 1 the wall steps every 700 ms: right after one, the terminal stays silent until the key's picture.
+    const std::vector<double> levelLatency = KeyLatencies(upDown, 2, 40, 20);
+    Report("level 1", levelCpu, levelLatency);
+
+    Send("\033");
+    WaitForQuiet(500);
+    waitpid(g_game, &status, 0);
+    return 0;
+}

@@ -1,0 +1,413 @@
+// Start-up and restore of the terminal: the curses screen, title, signal handlers, and every way out.
+#include <curses.h>
+#include <term.h>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "platform/platform.h"
+#include "platform/terminal/terminal_backend.h"
+
+namespace terminal {
+namespace {
+
+constexpr const char* WINDOW_TITLE = "VELK Keyboard Practice Game";
+constexpr int TERMINATION_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+constexpr int HANDLED_COUNT = 4 + 5 + 2;  // termination, crash, SIGWINCH, SIGTSTP
+
+volatile sig_atomic_t g_pendingSignal = 0;
+volatile sig_atomic_t g_resized = 0;
+volatile sig_atomic_t g_emergencyDone = 0;
+volatile sig_atomic_t g_resumed = 0;
+
+// Read by the signal handlers, so written only while they cannot yet use it.
+struct termios g_savedTermios;
+volatile sig_atomic_t g_haveTermios = 0;
+// Terminal strings written raw: what leaves the game's screen, and what comes back to it after a stop.
+struct RawString {
+    char text[512];
+    volatile sig_atomic_t length;
+};
+RawString g_leave = {{}, 0};
+RawString g_resume = {{}, 0};
+volatile sig_atomic_t g_savedStderr = -1;
+
+SCREEN* g_screen = nullptr;
+WINDOW* g_keyWindow = nullptr;
+bool g_active = false;
+bool g_gone = false;
+bool g_titleSet = false;
+char g_titleSequence[128];
+bool g_atexitRegistered = false;
+bool g_handlersInstalled = false;
+struct sigaction g_previousActions[HANDLED_COUNT];
+int g_cursorVisible = 0;
+
+char g_exitTitle[160];
+char g_exitText[640];
+bool g_exitPending = false;
+
+void WriteRawString(const RawString& raw) {
+    if (raw.length <= 0) return;
+    ssize_t ignored = write(OUTPUT_FD, raw.text, static_cast<size_t>(raw.length));
+    (void)ignored;
+}
+
+// Async-signal-safe: the terminal as it was found, as far as writing and one tcsetattr can make it.
+void LeaveTerminal() {
+    WriteRawString(g_leave);
+    if (g_haveTermios) tcsetattr(INPUT_FD, TCSANOW, &g_savedTermios);
+}
+
+// What a crash or a second termination signal can still do for the terminal.
+void EmergencyRestore() {
+    if (g_emergencyDone) return;
+    g_emergencyDone = 1;
+    LeaveTerminal();
+    if (g_savedStderr >= 0) dup2(g_savedStderr, 2);
+}
+
+void OnTerminationSignal(int sig) {
+    if (g_pendingSignal != 0) {
+        // The main loop did not get round to the first one: do what is safe here and go.
+        EmergencyRestore();
+        signal(sig, SIG_DFL);
+        raise(sig);
+        return;
+    }
+    g_pendingSignal = sig;
+}
+
+void OnCrashSignal(int sig) {
+    EmergencyRestore();
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+void OnResizeSignal(int) { g_resized = 1; }
+
+// A stop from outside (the terminal's own suspend key is a plain key in raw mode): the shell gets its
+// terminal back while the game stands still; the game takes it again when it continues.
+void OnStopSignal(int) {
+    const int savedErrno = errno;
+    LeaveTerminal();
+    kill(getpid(), SIGSTOP);
+    g_resumed = 1;
+    g_resized = 1;  // the size may have changed meanwhile, and the picture must be painted again anyway
+    errno = savedErrno;
+}
+
+void InstallHandlers() {
+    if (g_handlersInstalled) return;
+    int slot = 0;
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    sigemptyset(&action.sa_mask);
+    // Not restarted: the sleeps and waits return at once and see the flag.
+    action.sa_handler = OnTerminationSignal;
+    for (int sig : TERMINATION_SIGNALS) sigaction(sig, &action, &g_previousActions[slot++]);
+    action.sa_handler = OnCrashSignal;
+    for (int sig : CRASH_SIGNALS) sigaction(sig, &action, &g_previousActions[slot++]);
+    // Installed before curses starts, so curses leaves SIGWINCH to us and resizes happen when we ask.
+    action.sa_handler = OnResizeSignal;
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGWINCH, &action, &g_previousActions[slot++]);
+    // Ours rather than curses': with a handler in place curses does not switch it off and on around
+    // every screen update, two system calls per present.
+    action.sa_handler = OnStopSignal;
+    sigaction(SIGTSTP, &action, &g_previousActions[slot++]);
+    g_handlersInstalled = true;
+}
+
+void RemoveHandlers() {
+    if (!g_handlersInstalled) return;
+    int slot = 0;
+    for (int sig : TERMINATION_SIGNALS) sigaction(sig, &g_previousActions[slot++], nullptr);
+    for (int sig : CRASH_SIGNALS) sigaction(sig, &g_previousActions[slot++], nullptr);
+    sigaction(SIGWINCH, &g_previousActions[slot++], nullptr);
+    sigaction(SIGTSTP, &g_previousActions[slot++], nullptr);
+    g_handlersInstalled = false;
+}
+
+// Library messages (ALSA's above all) would scribble over the picture while it is up.
+void RouteStderrAway() {
+    if (g_savedStderr >= 0 || !isatty(2)) return;
+    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull < 0) return;
+    std::fflush(stderr);
+    int saved = fcntl(2, F_DUPFD_CLOEXEC, 10);
+    if (saved >= 0) {
+        g_savedStderr = saved;
+        dup2(devNull, 2);
+    }
+    close(devNull);
+}
+
+void RestoreStderr() {
+    if (g_savedStderr < 0) return;
+    std::fflush(stderr);
+    int saved = g_savedStderr;
+    dup2(saved, 2);
+    g_savedStderr = -1;
+    close(saved);
+}
+
+// Straight to the terminal, after whatever curses has written: curses keeps its own buffer.
+void WriteRaw(const char* text) {
+    size_t left = std::strlen(text);
+    while (left > 0) {
+        const ssize_t written = write(OUTPUT_FD, text, left);
+        if (written <= 0) {
+            if (written < 0 && errno == EINTR) continue;
+            return;
+        }
+        text += written;
+        left -= static_cast<size_t>(written);
+    }
+}
+
+bool ValidCapability(const char* cap) { return cap != nullptr && cap != reinterpret_cast<const char*>(-1); }
+
+void Append(RawString& raw, const char* text) {
+    if (!ValidCapability(text)) return;
+    int length = raw.length;
+    for (const char* p = text; *p != '\0' && length < static_cast<int>(sizeof raw.text); ++p) {
+        if (p[0] == '$' && p[1] == '<') {  // a terminfo delay, meaningless when written raw
+            const char* end = std::strchr(p, '>');
+            if (end != nullptr) {
+                p = end;
+                continue;
+            }
+        }
+        raw.text[length++] = *p;
+    }
+    raw.length = length;
+}
+
+const char* Capability(const char* name) { return tigetstr(const_cast<char*>(name)); }
+
+void BuildRawStrings() {
+    g_leave.length = 0;
+    if (g_titleSet) Append(g_leave, "\033[23;0t");
+    Append(g_leave, Capability("sgr0"));
+    Append(g_leave, Capability("cnorm"));
+    Append(g_leave, Capability("rmkx"));
+    Append(g_leave, Capability("rmcup"));
+    g_resume.length = 0;
+    Append(g_resume, Capability("smcup"));
+    Append(g_resume, Capability("smkx"));
+    if (!g_cursorVisible) Append(g_resume, Capability("civis"));
+    if (g_titleSet) {
+        Append(g_resume, "\033[22;0t");
+        Append(g_resume, g_titleSequence);
+    }
+}
+
+bool XtermLike() {
+    if (tigetflag(const_cast<char*>("XT")) > 0) return true;
+    const char* term = std::getenv("TERM");
+    if (term == nullptr) return false;
+    for (const char* prefix : {"xterm", "tmux", "screen", "rxvt", "alacritty", "foot", "kitty", "vte", "gnome", "konsole", "st-", "wezterm"}) {
+        if (std::strncmp(term, prefix, std::strlen(prefix)) == 0) return true;
+    }
+    return false;
+}
+
+// Saves the terminal's own title on its title stack, then sets ours; restore pops it.
+void SetTitle() {
+    const char* tsl = tigetstr(const_cast<char*>("tsl"));
+    const char* fsl = tigetstr(const_cast<char*>("fsl"));
+    // A status line that takes a column parameter is not a window title.
+    const bool statusLine = tigetflag(const_cast<char*>("hs")) > 0 && ValidCapability(tsl) && ValidCapability(fsl) &&
+                            std::strchr(tsl, '%') == nullptr;
+    if (!statusLine && !XtermLike()) return;
+    std::snprintf(g_titleSequence, sizeof g_titleSequence, "%s%s%s", statusLine ? tsl : "\033]2;", WINDOW_TITLE,
+                  statusLine ? fsl : "\007");
+    WriteRaw("\033[22;0t");
+    WriteRaw(g_titleSequence);
+    g_titleSet = true;
+}
+
+// Asks an xterm-like terminal to grow to the picture's size; others ignore it or cannot.
+void RequestSize() {
+    if (LINES >= SCREEN_ROWS && COLS >= SCREEN_COLS) return;
+    if (!XtermLike()) return;
+    char request[32];
+    std::snprintf(request, sizeof request, "\033[8;%d;%dt", LINES > SCREEN_ROWS ? LINES : SCREEN_ROWS,
+                  COLS > SCREEN_COLS ? COLS : SCREEN_COLS);
+    WriteRaw(request);
+}
+
+void RestoreAtExit() { RestoreAll(); }
+
+}  // namespace
+
+bool OpenScreen() {
+    if (g_active) return true;
+    if (g_gone || !isatty(INPUT_FD) || !isatty(OUTPUT_FD)) return false;
+    std::setlocale(LC_CTYPE, "");  // only the character type: numbers keep the C locale's format
+    if (tcgetattr(INPUT_FD, &g_savedTermios) != 0) return false;
+    g_haveTermios = 1;
+    g_emergencyDone = 0;
+    InstallHandlers();
+    if (!g_atexitRegistered) {
+        std::atexit(RestoreAtExit);
+        g_atexitRegistered = true;
+    }
+    RouteStderrAway();
+    g_screen = newterm(nullptr, stdout, stdin);
+    if (g_screen == nullptr) {
+        RestoreStderr();
+        RemoveHandlers();
+        g_haveTermios = 0;
+        const char* term = std::getenv("TERM");
+        std::fprintf(stderr, "VELK: this terminal (TERM=%s) is not known to ncurses; try TERM=xterm-256color\n",
+                     term != nullptr ? term : "");
+        return false;
+    }
+    set_term(g_screen);
+    raw();
+    noecho();
+    nonl();
+    // Keys are read through a pad: reading through a window would first refresh it over whatever is shown.
+    g_keyWindow = newpad(1, 1);
+    intrflush(g_keyWindow, FALSE);
+    keypad(g_keyWindow, TRUE);
+    nodelay(g_keyWindow, TRUE);
+    leaveok(stdscr, TRUE);
+    typeahead(-1);  // updates are small: never stop one to look for keys
+    def_prog_mode();
+    // A screen that was never suspended flushes its output at every cursor move (a write per changed
+    // cell); one that came back from endwin writes each update at once.
+    endwin();
+    doupdate();
+    scrollok(stdscr, FALSE);
+    if (std::getenv("ESCDELAY") == nullptr) set_escdelay(25);
+    curs_set(g_cursorVisible ? 1 : 0);
+    g_active = true;
+    InitPicture();
+    BuildRawStrings();
+    return true;
+}
+
+void CloseScreen() {
+    if (g_active) {
+        g_active = false;
+        g_leave.length = 0;
+        g_resume.length = 0;
+        if (g_titleSet) {
+            doupdate();  // flushes curses' buffer, so the title comes back after everything drawn
+            WriteRaw("\033[23;0t");
+            g_titleSet = false;
+        }
+        endwin();
+        delwin(g_keyWindow);
+        g_keyWindow = nullptr;
+        delscreen(g_screen);
+        g_screen = nullptr;
+    }
+    if (g_haveTermios) {
+        tcsetattr(INPUT_FD, TCSANOW, &g_savedTermios);
+        g_haveTermios = 0;
+    }
+    std::fflush(stdout);
+    RestoreStderr();
+    RemoveHandlers();
+    if (g_exitPending) {
+        g_exitPending = false;
+        PrintMessageToStderr(g_exitTitle, g_exitText);
+    }
+}
+
+void RestoreAll() {
+    CloseAudio();
+    CloseScreen();
+}
+
+bool ScreenActive() { return g_active; }
+WINDOW* KeyWindow() { return g_keyWindow; }
+bool TerminalGone() { return g_gone; }
+void MarkTerminalGone() { g_gone = true; }
+
+void HandlePendingSignal() {
+    if (g_resumed) {
+        g_resumed = 0;
+        if (g_active) {
+            reset_prog_mode();
+            WriteRawString(g_resume);  // the repaint follows with the size check the handler asked for
+        }
+    }
+    const int sig = g_pendingSignal;
+    if (sig == 0) return;
+    RestoreAll();
+    signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+    _exit(128 + sig);
+}
+
+bool TakeResizeFlag() {
+    if (!g_resized) return false;
+    g_resized = 0;
+    return true;
+}
+
+void RememberExitMessage(const char* title, const char* text) {
+    std::snprintf(g_exitTitle, sizeof g_exitTitle, "%s", title != nullptr ? title : "");
+    std::snprintf(g_exitText, sizeof g_exitText, "%s", text != nullptr ? text : "");
+    g_exitPending = true;
+}
+
+void ForgetExitMessage() { g_exitPending = false; }
+
+void PrintMessageToStderr(const char* title, const char* text) {
+    std::fprintf(stderr, "%s: ", title != nullptr ? title : "");
+    for (const char* p = text != nullptr ? text : ""; *p != '\0'; ++p) std::fputc(*p == '\n' ? ' ' : *p, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace terminal
+
+WindowHandle PlatformSetUpConsole() {
+    static int consoleWindow;
+    if (terminal::OpenScreen()) {
+        curs_set(0);
+        terminal::g_cursorVisible = 0;
+        clearok(curscr, TRUE);
+        terminal::RedrawPicture();
+        doupdate();
+        if (!terminal::g_titleSet) terminal::SetTitle();
+        terminal::RequestSize();
+        terminal::BuildRawStrings();
+        terminal::OpenAudio();  // without a terminal the game ends at once: no point waiting for a device
+    }
+    return &consoleWindow;
+}
+
+void PlatformSetCursorVisible(int visible) {
+    terminal::g_cursorVisible = (visible & 0xFF) != 0 ? 1 : 0;
+    if (terminal::ScreenActive()) {
+        curs_set(terminal::g_cursorVisible);
+        terminal::BuildRawStrings();
+    }
+}
+
+void PlatformExitProcess(int code) {
+    terminal::RestoreAll();
+    std::exit(code);
+}
