@@ -21,8 +21,4 @@ if [ "${1:-}" = "web" ]; then
     exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web/package >/dev/null 2>&1
 fi
 cd build/release/package
-if [ ! -x ./VELKGAME.exe ]; then
-    echo "Built the package's sound files and velk-replay; the terminal program itself is not written yet."
-    exit 0
-fi
 exec ./VELKGAME.exe

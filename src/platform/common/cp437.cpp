@@ -33,3 +33,11 @@ void AppendCp437AsUtf8(std::string& out, uint8_t byte) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
+
+char Cp437FromUnicode(char32_t unicode) {
+    if (unicode < 0x80) return static_cast<char>(unicode);
+    for (int byte = 0x80; byte < 256; ++byte) {
+        if (CP437_TO_UNICODE[byte] == unicode) return static_cast<char>(byte);
+    }
+    return '?';
+}

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/common/cp437.h"
+#include "platform/common/us_keyboard.h"
 #include "platform/platform.h"
 
 namespace {
@@ -141,10 +142,8 @@ void PlatformBringToFront(WindowHandle) {}
 
 void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
 
-// A US keyboard: a lower-case letter is its upper-case virtual key with no shift.
-uint16_t PlatformKeyScan(char character) {
-    return static_cast<uint16_t>(std::toupper(static_cast<unsigned char>(character)));
-}
+// Replays stand for a US keyboard.
+uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }
 
 void PlatformSendKey(uint16_t virtualKeyWord) {
     char word[8];

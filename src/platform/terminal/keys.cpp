@@ -10,62 +10,17 @@
 #include <cstring>
 
 #include "platform/common/cp437.h"
+#include "platform/common/us_keyboard.h"
 #include "platform/platform.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace terminal {
 namespace {
 
-constexpr uint16_t SHIFT = 0x0100;
-constexpr uint16_t CTRL = 0x0200;
-constexpr uint16_t NO_KEY = 0xFFFF;
-
 // Keys held between counting and reading; more than a terminal delivers in one pass.
 constexpr uint32_t QUEUE_SIZE = 512;
 InputRecord g_queue[QUEUE_SIZE];
 uint32_t g_queued = 0;
-
-// The US keyboard's virtual-key word for the printable ASCII punctuation, in "unshifted shifted" pairs.
-struct Punctuation {
-    char plain, shifted;
-    uint8_t virtualKey;
-};
-constexpr Punctuation PUNCTUATION[] = {
-    {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
-    {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
-};
-constexpr char SHIFTED_DIGITS[] = ")!@#$%^&*(";
-
-uint16_t KeyScan(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return static_cast<uint16_t>(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'Z') return static_cast<uint16_t>(SHIFT | c);
-    if (c >= '0' && c <= '9') return c;
-    for (int digit = 0; digit < 10; ++digit) {
-        if (SHIFTED_DIGITS[digit] == c) return static_cast<uint16_t>(SHIFT | ('0' + digit));
-    }
-    for (const Punctuation& p : PUNCTUATION) {
-        if (p.plain == c) return p.virtualKey;
-        if (p.shifted == c) return static_cast<uint16_t>(SHIFT | p.virtualKey);
-    }
-    switch (c) {
-        case ' ': return 0x20;
-        case '\t': return 0x09;
-        case '\r': return 0x0D;
-        case '\b': return 0x08;
-        case 0x1B: return 0x1B;
-        default: break;
-    }
-    if (c >= 1 && c <= 26) return static_cast<uint16_t>(CTRL | ('A' + c - 1));
-    return NO_KEY;
-}
-
-char Cp437Of(wint_t unicode) {
-    if (unicode < 0x80) return static_cast<char>(unicode);
-    for (int byte = 0x80; byte < 256; ++byte) {
-        if (CP437_TO_UNICODE[byte] == static_cast<char32_t>(unicode)) return static_cast<char>(byte);
-    }
-    return '?';
-}
 
 // One terminal key as the console's key-down record; false for what is no key press.
 bool Translate(int result, wint_t key, InputRecord* record) {
@@ -104,10 +59,10 @@ bool Translate(int result, wint_t key, InputRecord* record) {
         character = '\b';
     } else if (key < 0x80) {
         character = static_cast<char>(key);
-        const uint16_t word = KeyScan(static_cast<unsigned char>(key));
-        if (word != NO_KEY) virtualKey = word & 0xFF;
+        const uint16_t word = UsKeyScan(static_cast<unsigned char>(key));
+        if (word != US_NO_KEY) virtualKey = word & 0xFF;
     } else {
-        character = Cp437Of(key);
+        character = Cp437FromUnicode(static_cast<char32_t>(key));
     }
     *record = InputRecord{INPUT_KEY_EVENT, 1, virtualKey, character};
     return true;
@@ -236,12 +191,12 @@ void PlatformFlushInput() {
     if (terminal::ScreenActive()) flushinp();
 }
 
-uint16_t PlatformKeyScan(char character) { return terminal::KeyScan(static_cast<unsigned char>(character)); }
+uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }
 
 void PlatformSendKey(uint16_t virtualKeyWord) {
     if (!isatty(terminal::INPUT_FD)) return;
     for (int c = 1; c < 128; ++c) {
-        if (terminal::KeyScan(static_cast<unsigned char>(c)) == virtualKeyWord) {
+        if (UsKeyScan(static_cast<unsigned char>(c)) == virtualKeyWord) {
             char byte = static_cast<char>(c);
             ioctl(terminal::INPUT_FD, TIOCSTI, &byte);  // refused by some kernels: then nothing is sent
             return;
