@@ -107,19 +107,6 @@ TEST_F(Gameplay, BotCompletesFiveLevelsInARowOfABGame) {
     EXPECT_NE(run.screen.find(" Record high score: "), std::string::npos);
 }
 
-TEST_F(Gameplay, APassagePausesTheGameFor260Ms) {
-    Bot bot;
-    const GameRun run = RunWithBot(bot, "at 10 key b\nend 30000\n");
-    const auto passages = run.Find("cue VELKGSND3");
-    ASSERT_FALSE(passages.empty()) << run.Texts();
-    // Nothing else happens during the pause: the next event is at least 260 ms later.
-    for (size_t i = 0; i < run.events.size(); ++i) {
-        if (run.events[i].text == "cue VELKGSND3" && i + 1 < run.events.size()) {
-            EXPECT_GE(run.events[i + 1].time, run.events[i].time + 260);
-        }
-    }
-}
-
 TEST_F(Gameplay, AnArrowThatJumpsTheWallIsJudgedByTheGatesPreviousPlace) {
     Bot bot;
     bot.goal = Bot::JUMP_WALL_ON_PREVIOUS_GATE;
@@ -167,25 +154,6 @@ TEST_F(Gameplay, AWallStepOntoTheArrowIsJudgedAtTheNextRulePass) {
     const GameRun run = Run(script + "end 6000\n");
     EXPECT_EQ(run.TimeOf("cue VELKGSND2"), 5011);
     EXPECT_EQ(run.TimeOf("cue VELKGSND4"), 5072);
-}
-
-TEST_F(Gameplay, RightStopsAtColumn118OffTheHeartsRow) {
-    Bot bot;
-    bot.goal = Bot::WAIT_BEYOND_WALL;
-    int rightmost = 0;
-    SetScriptedPresentObserver([&](int64_t, const Cell*) {
-        if (gameState.infoScreenShown == 0 && gameState.playerRow != gameState.heartRow) {
-            rightmost = std::max(rightmost, gameState.playerCol);
-        }
-    });
-    // After the passage the bot parks on the heart's row in column 118; the heart drifts away from it.
-    SetScriptedInputHook([&bot](int64_t) {
-        bot.Act();
-        if (gameState.playerCol == 118) ScriptedPressKey(Key(RIGHT));
-    });
-    const GameRun run = Run("at 10 key b\nend 60000\n");
-    EXPECT_EQ(rightmost, 118);
-    EXPECT_TRUE(run.Find("cue VELKGSND6").empty() || gameState.level > 1);
 }
 
 TEST_F(Gameplay, ZappingComesOnSecondsEndingIn0Or5FromLevel16) {
