@@ -1,0 +1,75 @@
+// Keyboard: counting, reading and discarding console input events, and the synthetic key press.
+#include <vector>
+
+#include "platform/win32/win32_backend.h"
+
+#include <mmsystem.h>
+
+namespace velk_win32 {
+
+InputRecord ToInputRecord(const INPUT_RECORD& record) {
+    InputRecord converted{};
+    converted.eventType = record.EventType;
+    if (record.EventType == KEY_EVENT) {
+        converted.keyDown = record.Event.KeyEvent.bKeyDown;
+        converted.virtualKeyCode = record.Event.KeyEvent.wVirtualKeyCode;
+        converted.asciiChar = record.Event.KeyEvent.uChar.AsciiChar;
+    }
+    return converted;
+}
+
+}  // namespace velk_win32
+
+using namespace velk_win32;
+
+int PlatformCountInput(uint32_t* pending) {
+    // The idle wait below and the game's timers want millisecond ticks, not the default 15.6 ms ones.
+    static const MMRESULT fineTimer = timeBeginPeriod(1);
+    (void)fineTimer;
+    const HANDLE in = InputHandle();
+    // The handle is signalled while events wait, so this returns at once when keys are pending and
+    // otherwise idles for 1 ms instead of spinning a core. Under Wine the wait is also what moves the
+    // terminal's keys into the console queue; a bare count never sees them.
+    WaitForSingleObject(in, 1);
+    DWORD count = 0;
+    const BOOL ok = GetNumberOfConsoleInputEvents(in, &count);
+    *pending = count;
+    return ok ? 1 : 0;
+}
+
+int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+    *read = 0;
+    if (wanted == 0) {
+        return 1;
+    }
+    std::vector<INPUT_RECORD> raw(wanted);
+    DWORD got = 0;
+    if (!ReadConsoleInputA(InputHandle(), raw.data(), wanted, &got)) {
+        return 0;
+    }
+    for (DWORD i = 0; i < got; ++i) {
+        records[i] = ToInputRecord(raw[i]);
+    }
+    *read = got;
+    return 1;
+}
+
+void PlatformFlushInput() {
+    FlushConsoleInputBuffer(InputHandle());
+}
+
+uint16_t PlatformKeyScan(char character) {
+    return static_cast<uint16_t>(VkKeyScanA(character));
+}
+
+void PlatformSendKey(uint16_t virtualKeyWord) {
+    // A press only, no release: the record is a goodbye keystroke, not a typed character.
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = virtualKeyWord;
+    in.ki.wScan = 0;
+    in.ki.dwFlags = 0;
+    in.ki.time = 0;
+    in.ki.dwExtraInfo = 0;
+    SendInput(1, &in, sizeof(INPUT));
+}

@@ -1,0 +1,45 @@
+// Showing the picture: the whole 120x30 cell rectangle in one console write, and the cursor's visibility.
+#include "platform/common/cp437.h"
+#include "platform/win32/win32_backend.h"
+
+namespace velk_win32 {
+
+void CellsToCharInfo(const Cell* cells, CHAR_INFO* out) {
+    for (int i = 0; i < SCREEN_CELLS; ++i) {
+        out[i].Char.UnicodeChar = static_cast<WCHAR>(CP437_TO_UNICODE[cells[i].character & 0xFF]);
+        out[i].Attributes = cells[i].attribute;
+    }
+}
+
+}  // namespace velk_win32
+
+using namespace velk_win32;
+
+void PlatformSetCursorVisible(int visible) {
+    // A fresh handle, not the stored one, so the call also works before the console is set up.
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_CURSOR_INFO info{};
+    GetConsoleCursorInfo(out, &info);
+    info.bVisible = static_cast<BOOL>(visible & 0xFF);
+    SetConsoleCursorInfo(out, &info);
+}
+
+void PlatformPresent(const Cell* cells) {
+    static_assert(sizeof(CHAR_INFO) == sizeof(Cell), "a console cell and a game cell must match in size");
+    // Static: the picture is presented on every keystroke and wall step, so no allocation per call.
+    static CHAR_INFO wide[SCREEN_CELLS];
+    CellsToCharInfo(cells, wide);
+
+    COORD size;
+    size.X = SCREEN_COLS;
+    size.Y = SCREEN_ROWS;
+    COORD origin;
+    origin.X = 0;
+    origin.Y = 0;
+    SMALL_RECT region;
+    region.Left = 0;
+    region.Top = 0;
+    region.Right = SCREEN_COLS - 1;
+    region.Bottom = SCREEN_ROWS - 1;
+    WriteConsoleOutputW(OutputHandle(), wide, size, origin, &region);
+}

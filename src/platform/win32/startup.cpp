@@ -1,0 +1,65 @@
+// Console set-up: handles, title, 120x30 window centred on the work area, raw input, buffer size.
+#include "platform/win32/win32_backend.h"
+
+namespace velk_win32 {
+
+HANDLE consoleOut = nullptr;
+HANDLE consoleIn = nullptr;
+HWND consoleWindow = nullptr;
+
+HANDLE OutputHandle() {
+    return consoleOut != nullptr ? consoleOut : GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
+HANDLE InputHandle() {
+    return consoleIn != nullptr ? consoleIn : GetStdHandle(STD_INPUT_HANDLE);
+}
+
+POINT CentredWindowOrigin(const RECT& workArea, const RECT& window) {
+    POINT origin;
+    origin.x = (workArea.right - workArea.left) / 2 - (window.right - window.left) / 2;
+    origin.y = (workArea.bottom - workArea.top) / 2 - (window.bottom - window.top) / 2;
+    return origin;
+}
+
+}  // namespace velk_win32
+
+using namespace velk_win32;
+
+WindowHandle PlatformSetUpConsole() {
+    // No result is examined: a console that refuses a step keeps its old state and the game still runs.
+    consoleOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    consoleIn = GetStdHandle(STD_INPUT_HANDLE);
+
+    PlatformSetCursorVisible(0);
+    SetConsoleTitleA("VELK Keyboard Practice Game");
+
+    // The window shrinks to 120x30 before the buffer does: a buffer smaller than its window is refused.
+    SMALL_RECT windowCells;
+    windowCells.Left = 0;
+    windowCells.Top = 0;
+    windowCells.Right = SCREEN_COLS - 1;
+    windowCells.Bottom = SCREEN_ROWS - 1;
+    SetConsoleWindowInfo(consoleOut, TRUE, &windowCells);
+
+    consoleWindow = GetConsoleWindow();
+
+    RECT workArea{};
+    RECT window{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    GetWindowRect(consoleWindow, &window);
+    const POINT origin = CentredWindowOrigin(workArea, window);
+    // 0x65: keep size and z-order, redraw the frame, show the window.
+    SetWindowPos(consoleWindow, nullptr, origin.x, origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+
+    // Mode 0: keys arrive one by one, nothing is echoed, and Ctrl+C is an ordinary key.
+    SetConsoleMode(consoleIn, 0);
+
+    COORD bufferSize;
+    bufferSize.X = SCREEN_COLS;
+    bufferSize.Y = SCREEN_ROWS;
+    SetConsoleScreenBufferSize(consoleOut, bufferSize);
+
+    return consoleWindow;
+}
