@@ -95,8 +95,12 @@ test("a game: 'B' plays the intro, level 1 opens, arrow keys move the arrow, 'P'
       for (const row of intro.attrs) {
         for (let col = 0; col < 120; col += 5) assert.equal(new Set(row.slice(col, col + 5)).size, 1, 'a group shares its colour');
       }
-      const sounds = await page.evaluate(() => velkPage.sound.log.map((entry) => entry.name + ':' + entry.state));
-      assert.match(sounds[0], /^VELKGSND1\.wav:(playing|ended|cut)$/);
+      // The sound is fetched and decoded in the background: wait until it has left the 'requested' state.
+      const first = await waitFor('the intro sound to start', async () => {
+        const state = await page.evaluate(() => velkPage.sound.log.length ? velkPage.sound.log[0].name + ':' + velkPage.sound.log[0].state : null);
+        return state && !state.endsWith(':requested') ? state : null;
+      });
+      assert.match(first, /^VELKGSND1\.wav:(playing|ended|cut)$/);
     });
 
     await t.test('level 1 opens, after the box about the missing record file, with status rows, wall, arrow and heart', async () => {
