@@ -89,11 +89,11 @@ nonzero_bytes() { tr -d '\000' <"$1" 2>/dev/null | wc -c; }
 capture() { tm capture-pane -p -e -N -t "$1" >"$2"; }  # capture NAME FILE: text with colours, trailing blanks kept
 
 cells_match() {  # cells_match NAME "ROW COL GLYPH FG BG"...: every listed cell shows that glyph (_: blank) and colours
-    local name=$1 spec r c want got
+    local name=$1 cell r c want got
     shift
     capture "$name" "$WORK/cells.cap"
-    for spec in "$@"; do
-        read -r r c want <<<"$spec"
+    for cell in "$@"; do
+        read -r r c want <<<"$cell"
         got=$(python3 "$CELLS" "$WORK/cells.cap" at "$r" "$c")
         [ "$got" = "$want" ] || { echo "     cell ($r,$c): '$got', expected '$want'"; return 1; }
     done
