@@ -99,8 +99,7 @@ PassEnd RunInputPass() {
 
     if (ApplyRules() != RULES_CONTINUE) return PASS_NEW_LEVEL;
 
-    const int wallPeriod = WallPeriod();
-    if (TimerExpired(wallTimer, wallPeriod)) {
+    if (TimerExpired(wallTimer, WallPeriod())) {
         wallTimer = MillisecondClock();
         UpdateZap();
         StepWall();
