@@ -44,11 +44,8 @@ if [ ! -d tests/web/node_modules/playwright-core ] ||
 fi
 
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test \
-    --test-reporter=spec --test-reporter-destination=stdout \
-    --test-reporter=tap --test-reporter-destination="$tap" \
-    tests/web/page.test.mjs
-status=$?
+VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
+status=${PIPESTATUS[0]}
 passed=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$tap" | tail -1)
 failed=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$tap" | tail -1)
 cancelled=$(sed -n 's/^# cancelled \([0-9]*\)$/\1/p' "$tap" | tail -1)
