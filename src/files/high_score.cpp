@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
+#include "files/open_file.h"
 #include "game/game_state.h"
 
 namespace {
@@ -67,16 +66,14 @@ void SaveHighScore() {
     PutFloat(bytes, COPY_INDEX_B, record);
     PutFloat(bytes, RECORD_INDEX, record);
 
-    std::FILE* file = std::fopen(HIGH_SCORE_FILE, "wb");
+    std::FILE* file = OpenFile(HIGH_SCORE_FILE, "wb");
     if (file == nullptr) return;
     std::fwrite(bytes.data(), BLOCK_BYTES, FILE_BYTES / BLOCK_BYTES, file);
     std::fclose(file);
 }
 
 void LoadHighScore(WindowHandle owner) {
-    // Some systems open a directory for reading; one of the file's name holds no record and counts as missing.
-    std::error_code notChecked;
-    std::FILE* file = std::filesystem::is_directory(HIGH_SCORE_FILE, notChecked) ? nullptr : std::fopen(HIGH_SCORE_FILE, "rb");
+    std::FILE* file = OpenFile(HIGH_SCORE_FILE, "rb");
     if (file == nullptr) {
         PlatformMessageBox(owner, "High-Scroe file was not found. High Score have been reset", "VELK Game Error", BOX_OK);
         WriteZeroRecord();

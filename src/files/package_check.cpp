@@ -2,9 +2,8 @@
 #include "files/package_check.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
+#include "files/open_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -28,9 +27,7 @@ constexpr PackageFile PACKAGE_FILES[] = {
 }  // namespace
 
 int CheckPackageFile(const char* name, int32_t expectedSize) {
-    // Some systems open a directory for reading; a directory of the name is not the package's file.
-    std::error_code notChecked;
-    std::FILE* file = std::filesystem::is_directory(name, notChecked) ? nullptr : std::fopen(name, "r");
+    std::FILE* file = OpenFile(name, "r");
     if (file == nullptr) return 0;
     int32_t size = -1;
     if (expectedSize > 0) {

@@ -2,7 +2,6 @@
 #include "platform/scripted/scripted_platform.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
