@@ -135,12 +135,15 @@ int main(int argc, char** argv) {
     const char* const sideways[] = {"\033OC", "\033OD"};
     const char* const upDown[] = {"\033OB", "\033OA"};
 
-    int status = 0;
-    if (!WaitForText("Background: VELK", 10000)) {
-        std::fprintf(stderr, "the information screen did not appear\n");
+    // A picture that never comes ends the probe, and the game with it.
+    const auto require = [](const char* text, int timeoutMs, const char* what) {
+        if (WaitForText(text, timeoutMs)) return true;
+        std::fprintf(stderr, "%s did not appear\n", what);
         kill(g_game, SIGTERM);
-        return 1;
-    }
+        return false;
+    };
+    int status = 0;
+    if (!require("Background: VELK", 10000, "the information screen")) return 1;
     WaitForQuiet(300);
     const double infoCpu = CpuShare(10);
     // On the information screen an arrow key shows the arrow for one pass; the next pass paints it over.
@@ -152,11 +155,7 @@ int main(int argc, char** argv) {
     if (WaitForText("High-Scroe file", 15000)) Send("\r");  // a fresh package has no record yet
     Forget();
     // Curses writes only what changed, so a level's text may come in pieces; its arrows come whole.
-    if (!WaitForText("\xe2\x96\xba\xe2\x96\xba\xe2\x96\xba", 10000)) {
-        std::fprintf(stderr, "level 1 did not appear\n");
-        kill(g_game, SIGTERM);
-        return 1;
-    }
+    if (!require("\xe2\x96\xba\xe2\x96\xba\xe2\x96\xba", 10000, "level 1")) return 1;
     WaitForQuiet(100);
     const double levelCpu = CpuShare(10);
     // In level 1 the wall steps every 700 ms: right after one, the terminal stays silent until the key's picture.
