@@ -1,0 +1,51 @@
+# What the shell test stages share (sourced): counted checks, waiting, detached tmux sessions, the build preamble.
+# A stage sets STAGE (its name in the count line) and, for tmux, TMUX_SOCKET before using these.
+
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...: one counted result
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok   $what"
+    else
+        failed=$((failed + 1))
+        echo "FAIL $what"
+    fi
+}
+report() {  # report: the stage's count line; the exit status says whether all passed
+    echo "${STAGE:+$STAGE: }$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
+
+wait_until() {  # wait_until SECONDS COMMAND...: polls, for a shared and slow machine; says why only at the end
+    local limit=$(($1 * 10)) tries=0
+    shift
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        [ "$tries" -ge "$limit" ] && { "$@"; return 1; }
+        sleep 0.1
+    done
+}
+wait_file() { wait_until "$2" test -s "$1"; }  # wait_file FILE SECONDS: FILE exists and is not empty
+alive() { [ -r "/proc/$1/stat" ] && ! grep -q ') Z ' "/proc/$1/stat"; }
+
+# tmux on a server of the stage's own (TMUX_SOCKET), so parallel stages and a developer's tmux never meet.
+tm() { tmux -u -L "${TMUX_SOCKET:?}" -f /dev/null "$@"; }
+tmux_start() {  # tmux_start NAME COLSxROWS COMMAND...: a detached session running COMMAND
+    local name=$1 size=$2
+    shift 2
+    tm new-session -d -s "$name" -x "${size%x*}" -y "${size#*x}" "$@"
+}
+tmux_stop() { tm kill-server >/dev/null 2>&1; return 0; }  # ends every session of the stage's server
+shows() { tm capture-pane -p -t "$1" 2>/dev/null | grep -qF -- "$2"; }  # shows NAME TEXT
+hides() { ! shows "$1" "$2"; }
+wait_for() { wait_until "${3:-20}" shows "$1" "$2"; }  # wait_for NAME TEXT [SECONDS]
+
+ensure_release_build() {  # ensure_release_build DIR: the release build of the terminal program, made if missing
+    local dir=$1
+    [ -x "$dir/package/VELKGAME.exe" ] && return 0
+    echo "building the package in $dir"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release >/dev/null && cmake --build "$dir" -j2 >/dev/null
+}
