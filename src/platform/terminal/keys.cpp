@@ -1,7 +1,9 @@
 // Keys: the one input path of the game and the boxes (terminal bytes, decoded), the wait for input, the US key map.
+#include <langinfo.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,8 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <langinfo.h>
-#include <termios.h>
 
 #include "platform/common/cp437.h"
 #include "platform/common/us_keyboard.h"

@@ -1,4 +1,4 @@
-// What the terminal backend's parts (start-up/restore, picture, keys, boxes, sound, clock) share among themselves.
+// What the terminal backend's parts (start-up/restore, signals, error log, picture, keys, boxes, sound, clock) share.
 #pragma once
 
 #include <signal.h>
