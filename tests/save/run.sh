@@ -54,7 +54,7 @@ kills=0 bad=0
 while read -r call when; do
     cp old.cfg VELKGAME.CFG
     { strace -f -o /dev/null -e inject="$call":signal=KILL:when="$when" "$replay" game.txt > /dev/null; } 2>/dev/null
-    [ $? -eq 137 ] && kills=$((kills + 1))
+    [ $? -eq 137 ] && kills=$((kills + 1)) || echo "no kill at $call #$when: the run took another path"
     old_or_new || { bad=$((bad + 1)); echo "after a kill at $call #$when: $(stat -c %s VELKGAME.CFG) bytes"; }
     "$replay" game.txt > /dev/null
     { no_temps && holds_100 VELKGAME.CFG; } || { bad=$((bad + 1)); echo "the save after a kill at $call #$when left temps or no record"; }
