@@ -72,5 +72,13 @@ check "no end line warns" grep -q "no 'end' line" err.txt
 "$replay" --svg pic.svg game.txt > /dev/null 2>&1
 check "svg written" grep -q "<svg" pic.svg
 
+# Box delays that add up past the clock, and a script over 64 MiB: refused before anything runs.
+printf 'box ok 9007199254740992\nbox ok 1\nend 10\n' > delays.txt
+"$replay" delays.txt > out.txt 2> err.txt; code=$?
+check "box delays past the clock exit 2 at their line" eval '[ "$code" -eq 2 ] && grep -q "^delays.txt:2: " err.txt'
+head -c $((64 << 20)) /dev/zero | tr '\0' '#' > huge.txt && echo >> huge.txt
+"$replay" huge.txt > out.txt 2> err.txt; code=$?
+check "a script over 64 MiB exits 2 with a message" eval '[ "$code" -eq 2 ] && grep -q "larger than 64 MiB" err.txt'
+
 echo "replay command: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

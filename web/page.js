@@ -3,6 +3,7 @@ var velkPage = window.velkPage || (window.velkPage = {});
 
 (function () {
   var statusLine = document.getElementById('status');
+  var noticeLines = document.getElementById('notices');
   var endedPanel = document.getElementById('ended');
   var endedText = document.getElementById('ended-text');
   var againButton = document.getElementById('ended-again');
@@ -11,6 +12,13 @@ var velkPage = window.velkPage || (window.velkPage = {});
 
   velkPage.status = function (text) {
     statusLine.textContent = text;
+  };
+
+  // A line that stays on the page: a file that could not be loaded, storage that does not work.
+  velkPage.notice = function (text) {
+    if (noticeLines.textContent.split('\n').indexOf(text) >= 0) return;
+    noticeLines.textContent += (noticeLines.textContent ? '\n' : '') + text;
+    console.warn('VELK: ' + text);
   };
 
   velkPage.hasEnded = function () {

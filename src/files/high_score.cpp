@@ -66,10 +66,8 @@ void SaveHighScore() {
     PutFloat(bytes, COPY_INDEX_B, record);
     PutFloat(bytes, RECORD_INDEX, record);
 
-    std::FILE* file = OpenFile(HIGH_SCORE_FILE, "wb");
-    if (file == nullptr) return;
-    std::fwrite(bytes.data(), BLOCK_BYTES, FILE_BYTES / BLOCK_BYTES, file);
-    std::fclose(file);
+    // Whether the file could be written is not reported: an unwritable file simply keeps its record.
+    PlatformSaveFile(HIGH_SCORE_FILE, bytes.data(), FILE_BYTES);
 }
 
 void LoadHighScore(WindowHandle owner) {

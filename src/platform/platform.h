@@ -58,5 +58,11 @@ int64_t PlatformCalendarSeconds();
 // Blocks the whole program for at least one millisecond.
 void PlatformSleep(int milliseconds);
 
+// Replaces the file of the working directory called name with size bytes of data, so that a kill, crash,
+// power cut or full disk at any moment leaves the old content or the new, never a mix (where the system
+// allows: a writable file in a read-only folder is written in place). Returns 1 when the new content is
+// in place, 0 when nothing changed: the file is read-only, not a regular file, or could not be written.
+int PlatformSaveFile(const char* name, const void* data, uint32_t size);
+
 // Ends the process with the given exit code, leaving the terminal or window as it was found.
 [[noreturn]] void PlatformExitProcess(int code);

@@ -44,7 +44,7 @@ if [ ! -d tests/web/node_modules/playwright-core ] ||
 fi
 
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
+VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs tests/web/storage.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
 passed=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$tap" | tail -1)
 failed=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$tap" | tail -1)

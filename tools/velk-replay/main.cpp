@@ -18,11 +18,16 @@ int Usage() {
     return EXIT_BAD_INPUT;
 }
 
-// Reads a whole stream; false (with errno set) when it cannot be read, a directory for one.
+constexpr size_t MAX_SCRIPT_BYTES = size_t{64} << 20;
+
+// Reads a whole stream, up to one byte past MAX_SCRIPT_BYTES; false (with errno set) when it cannot be
+// read, a directory for one.
 bool ReadAll(std::FILE* in, std::string& text) {
     char chunk[65536];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, got);
+    while (text.size() <= MAX_SCRIPT_BYTES && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+        text.append(chunk, got);
+    }
     return !std::ferror(in);
 }
 
@@ -50,6 +55,11 @@ int main(int argc, char** argv) {
     if (file != nullptr && !fromStdin) std::fclose(file);
     if (!readable) {
         std::cerr << "velk-replay: cannot read script '" << scriptPath << "': " << std::strerror(readError) << '\n';
+        return EXIT_BAD_INPUT;
+    }
+
+    if (text.size() > MAX_SCRIPT_BYTES) {
+        std::cerr << "velk-replay: script '" << scriptPath << "' is larger than 64 MiB; refusing to run it\n";
         return EXIT_BAD_INPUT;
     }
 

@@ -47,7 +47,8 @@ bool ParseKey(const std::string& name, InputRecord& record) {
 }
 
 // Reads one directive; returns an empty string on success, else why the line cannot be read.
-std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Script& script, bool& sawAt) {
+std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Script& script, bool& sawAt,
+                      int64_t& boxDelays) {
     const std::string& directive = words[0];
     int64_t number = 0;
     if (directive == "epoch") {
@@ -68,6 +69,9 @@ std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Scr
         if (words.size() < 2 || words.size() > 3) return "box takes ok or cancel and an optional delay";
         if (words[1] != "ok" && words[1] != "cancel") return "a box answer is ok or cancel, not '" + words[1] + "'";
         if (words.size() == 3 && !ParseNumber(words[2], number)) return "not a delay: '" + words[2] + "'";
+        // Each delay is capped, but the boxes of one run add theirs to the same clock.
+        boxDelays += number;
+        if (boxDelays > MAX_NUMBER) return "the box delays add up to more than the clock holds (2^53 ms)";
         script.boxes.push_back({words[1] == "ok", words.size() == 3 ? number : 0});
         return "";
     }
@@ -104,6 +108,7 @@ bool ParseScript(const std::string& text, const std::string& name, Script& scrip
     std::string line;
     int lineNumber = 0;
     bool sawAt = false;
+    int64_t boxDelays = 0;
     while (std::getline(lines, line)) {
         ++lineNumber;
         const size_t comment = line.find('#');
@@ -112,7 +117,7 @@ bool ParseScript(const std::string& text, const std::string& name, Script& scrip
         std::vector<std::string> words;
         for (std::string word; wordStream >> word;) words.push_back(word);
         if (words.empty()) continue;
-        const std::string why = ParseLine(words, lineNumber, script, sawAt);
+        const std::string why = ParseLine(words, lineNumber, script, sawAt, boxDelays);
         if (!why.empty()) {
             error = name + ":" + std::to_string(lineNumber) + ": " + why;
             return false;

@@ -2,7 +2,6 @@
 #include <emscripten.h>
 
 #include "platform/platform.h"
-#include "platform/web/web_bridge.h"
 
 // clang-format off
 EM_ASYNC_JS(int, VelkBoxAsk, (const char* text, const char* title, int withCancel), {
@@ -11,8 +10,6 @@ EM_ASYNC_JS(int, VelkBoxAsk, (const char* text, const char* title, int withCance
 // clang-format on
 
 int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
-    // A box can stay open for long: whatever the game wrote before it should not wait for the answer.
-    WebKeepFiles(true);
     const bool withCancel = (style & 0xFu) == BOX_OKCANCEL;
     return VelkBoxAsk(text, title, withCancel ? 1 : 0) == BOX_ANSWER_CANCEL ? BOX_ANSWER_CANCEL : BOX_ANSWER_OK;
 }

@@ -1,10 +1,12 @@
-// Web backend, files: the C++ side of keeping the game's written files in browser storage.
+// Web backend, files: a save writes the working folder's file and hands it to browser storage at once.
 #include <emscripten.h>
 
-#include "platform/web/web_bridge.h"
+#include "platform/platform.h"
 
 // clang-format off
-EM_JS(void, VelkFilesKeep, (int force), { velkFiles.keep(force != 0); });
+EM_JS(int, VelkFilesSave, (const char* name, const void* data, uint32_t size), {
+    return velkFiles.save(UTF8ToString(name), HEAPU8.slice(data, data + size));
+});
 // clang-format on
 
-void WebKeepFiles(bool force) { VelkFilesKeep(force ? 1 : 0); }
+int PlatformSaveFile(const char* name, const void* data, uint32_t size) { return VelkFilesSave(name, data, size); }

@@ -4,7 +4,6 @@
 #include "platform/common/cp437.h"
 #include "platform/common/us_keyboard.h"
 #include "platform/platform.h"
-#include "platform/web/web_bridge.h"
 
 // clang-format off
 EM_JS(int, VelkKeysPending, (), { return velkPage.keys.pending(); });
@@ -42,7 +41,6 @@ int PlatformCountInput(uint32_t* pending) {
     if (count == 0) {
         // The game polls without pause: with nothing to read, hand the page a turn so it can
         // paint, take keys and finish storage work, then look again.
-        WebKeepFiles(false);
         emscripten_sleep(1);
         count = VelkKeysPending();
     }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
-#include "platform/web/web_bridge.h"
 
 // clang-format off
 EM_JS(void, VelkEnded, (int code), { velkFiles.ended(code); });
