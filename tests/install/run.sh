@@ -17,11 +17,10 @@ cmake --install "$BUILD" --prefix "$WORK/prefix" >/dev/null
 VELK=$WORK/prefix/bin/velk
 
 says() {  # says CODE TEXT COMMAND...: COMMAND ends with CODE and prints TEXT
-    local code=$1 text=$2 out got
+    local code=$1 text=$2 out
     shift 2
     out=$("$@" 2>&1)
-    got=$?
-    [ "$got" = "$code" ] && [[ $out == *"$text"* ]] || { echo "     exit $got: $out"; return 1; }
+    [ $? = "$code" ] && [[ $out == *"$text"* ]] || { echo "     got: $out"; return 1; }
 }
 for entry in "--help|0|usage: velk [--help | --version]" "--version|0|velk 1.1" "--fast|2|usage: velk"; do
     IFS='|' read -r arg code text <<<"$entry"
