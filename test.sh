@@ -24,7 +24,15 @@ build_and_test() {  # build_and_test DIR CMAKE-ARGS...
 stage "release build and tests" build_and_test build/test -DCMAKE_BUILD_TYPE=Release
 stage "sanitizer build and tests" build_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON
 
-for extra in tests/terminal/run.sh tests/terminal/robust.sh tests/save/run.sh tests/win32/run.sh tests/web/run.sh; do
+stages=(
+    tests/terminal/run.sh
+    tests/terminal/robust.sh
+    tests/save/run.sh
+    tests/install/run.sh
+    tests/win32/run.sh
+    tests/web/run.sh
+)
+for extra in "${stages[@]}"; do
     [ -f "$extra" ] && stage "$extra" bash "$extra"
 done
 

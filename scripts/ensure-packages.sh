@@ -17,4 +17,4 @@ ensure_packages() {
 }
 
 # What building the Linux program and its tests needs.
-VELK_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev libsdl2-mixer-dev)
+VELK_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev libsdl2-mixer-dev zlib1g-dev)
