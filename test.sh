@@ -21,7 +21,7 @@ build_and_test() {  # build_and_test DIR CMAKE-ARGS...
     ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
-stage "release build and tests" build_and_test build/test -DCMAKE_BUILD_TYPE=Release
+stage "release build and tests" build_and_test build/test -DCMAKE_BUILD_TYPE=Release -DVELK_CRASH_KEY=ON
 stage "sanitizer build and tests" build_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON
 
 stages=(

@@ -47,5 +47,5 @@ ensure_release_build() {  # ensure_release_build DIR: the release build of the t
     local dir=$1
     [ -x "$dir/package/VELKGAME.exe" ] && return 0
     echo "building the package in $dir"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release >/dev/null && cmake --build "$dir" -j2 >/dev/null
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DVELK_CRASH_KEY=ON >/dev/null && cmake --build "$dir" -j2 >/dev/null
 }
