@@ -8,13 +8,11 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "files/package_check.h"
 #include "game/game_state.h"
-#include "level_scripts.h"
 #include "scripted_game.h"
 
 namespace {
@@ -32,7 +30,6 @@ const char* const CORRUPT_BOX =
     "box 0x0 \"VELK Game Error\" \"High-Scroe file corrupted. High Score have been reset\" -> 1";
 const std::string FIRST_LEVEL = "at 10 key b\nend 4400\n";  // the intro, then level 1 starts at 4310
 constexpr float NOT_A_NUMBER = std::numeric_limits<float>::quiet_NaN();
-constexpr float INFINITE = std::numeric_limits<float>::infinity();
 
 // The file is little-endian on every machine: decoded here byte by byte.
 float FloatAt(const Bytes& bytes, size_t index) {
@@ -75,14 +72,6 @@ std::vector<std::string> BoxesOf(const GameRun& run) {
     return boxes;
 }
 
-// A row of the final picture as text (walls are several bytes long in it, so rows are found by line).
-std::string ScreenRow(const GameRun& run, int row) {
-    std::istringstream lines(run.screen);
-    std::string line;
-    for (int i = 0; i <= row; ++i) std::getline(lines, line);
-    return line;
-}
-
 // A fresh file of the given record: exactly the format's size, the record in all three copies.
 void ExpectFreshFile(const Bytes& bytes, float record, const std::string& what) {
     ASSERT_EQ(bytes.size(), FILE_BYTES) << what;
@@ -93,7 +82,7 @@ TEST_F(HighScoreFile, NoFileGivesTheNotFoundMessageAndAFileOfRecordZeroAmongDraw
     const GameRun run = Run(FIRST_LEVEL);
     EXPECT_EQ(BoxesOf(run), std::vector<std::string>{"4310 " + std::string(NOT_FOUND_BOX)});
     EXPECT_EQ(gameState.highScore, 0);
-    EXPECT_EQ(ScreenRow(run, 1).rfind(" Record high score: 0 ", 0), 0u) << run.screen;
+    EXPECT_EQ(run.Row(1).rfind(" Record high score: 0 ", 0), 0u) << run.screen;
 
     const Bytes file = Read(folder / "VELKGAME.CFG");
     ExpectFreshFile(file, 0.0f, "new file");
@@ -115,8 +104,6 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
         bool valid;
         int highScore;
     } const cases[] = {
-        {"zero bytes", Bytes(FILE_BYTES, 0), true, 0},
-        {"1234.0", RecordFile(1234.0f, 1234.0f, 1234.0f), true, 1234},
         {"1234.4", RecordFile(1234.4f, 1234.4f, 1234.4f), true, 1234},
         {"1234.5", RecordFile(1234.5f, 1234.5f, 1234.5f), true, 1235},
         {"largest", RecordFile(9000000.0f, 9000000.0f, 9000000.0f), true, 9000000},
@@ -124,17 +111,13 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
         {"signs differ", RecordFile(5.0f, 5.0f, -5.0f), true, 5},
         {"signs differ, record copy negative", RecordFile(5.0f, -5.0f, 5.0f), true, -4},
         {"within the tolerance", RecordFile(0.0f, 0.0f, 9e-7f), true, 0},
-        {"filler not numbers", RecordFile(42.0f, 42.0f, 42.0f, FILE_BYTES, 0xFF), true, 42},
-        {"longer, judged by its first part", RecordFile(77.0f, 77.0f, 77.0f, FILE_BYTES + 1000, 0xFF), true, 77},
+        {"longer, judged by its first part; filler not numbers", RecordFile(77.0f, 77.0f, 77.0f, FILE_BYTES + 1000, 0xFF), true, 77},
         {"too large", RecordFile(9000001.0f, 9000001.0f, 9000001.0f), false, 0},
-        {"infinity", RecordFile(INFINITE, INFINITE, INFINITE), false, 0},
         {"not a number", RecordFile(NOT_A_NUMBER, NOT_A_NUMBER, NOT_A_NUMBER), false, 0},
-        {"one copy not a number", RecordFile(8.0f, 8.0f, NOT_A_NUMBER), false, 0},
         {"beyond the tolerance", RecordFile(0.0f, 0.0f, 2e-6f), false, 0},
         {"first copy differs", RecordFile(101.0f, 100.0f, 100.0f), false, 0},
         {"record copy differs", RecordFile(100.0f, 101.0f, 100.0f), false, 0},
         {"last copy differs", RecordFile(100.0f, 100.0f, 101.0f), false, 0},
-        {"longer, first part bad", RecordFile(100.0f, 100.0f, 101.0f, FILE_BYTES + 4), false, 0},
         {"one byte short", RecordFile(7.0f, 7.0f, 7.0f, FILE_BYTES - 1), false, 0},
         {"empty", Bytes(), false, 0},
     };
@@ -145,7 +128,7 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
         if (c.valid) {
             EXPECT_TRUE(BoxesOf(run).empty()) << c.what << "\n" << run.Texts();
             EXPECT_EQ(gameState.highScore, c.highScore) << c.what;
-            EXPECT_EQ(ScreenRow(run, 1).rfind(" Record high score: " + std::to_string(c.highScore) + " ", 0), 0u)
+            EXPECT_EQ(run.Row(1).rfind(" Record high score: " + std::to_string(c.highScore) + " ", 0), 0u)
                 << c.what << "\n" << run.screen;
             EXPECT_TRUE(after == c.file) << c.what << ": a valid file is not rewritten";
         } else {
@@ -156,33 +139,17 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
     }
 }
 
-TEST_F(HighScoreFile, ACompletedLevelSavesOnlyABeatenRecord) {
-    struct Case {
-        const char* what;
-        Bytes file;
-        bool saved;
-    } const cases[] = {
-        {"longer file, record 50", RecordFile(50.0f, 50.0f, 50.0f, FILE_BYTES + 5000, 0xFF), true},
-        {"record 99", RecordFile(99.0f, 99.0f, 99.0f), true},
-        {"record 100, equal to the score", RecordFile(100.0f, 100.0f, 100.0f), false},
-    };
-    for (const Case& c : cases) {
-        Write(folder / "VELKGAME.CFG", c.file);
-        const GameRun run = Run(ShortGameScript(9000));
-        EXPECT_TRUE(BoxesOf(run).empty()) << c.what << "\n" << run.Texts();
-        const Bytes after = Read(folder / "VELKGAME.CFG");
-        if (c.saved) {
-            ExpectFreshFile(after, 100.0f, c.what);
-            // 100.0 is 0x42C80000, stored lowest byte first.
-            EXPECT_EQ(Bytes(after.begin() + 77600, after.begin() + 77604), (Bytes{0x00, 0x00, 0xC8, 0x42})) << c.what;
-        } else {
-            EXPECT_TRUE(after == c.file) << c.what;
-        }
-        // The record read back at the level starts after the completion.
-        EXPECT_EQ(gameState.highScore, 100) << c.what;
-        EXPECT_EQ(ScreenRow(run, 1).rfind(" Record high score: 100 ", 0), 0u) << c.what << "\n" << run.screen;
-        EXPECT_EQ(ScreenRow(run, 2).rfind(" Your current score: 100 ", 0), 0u) << c.what;
-    }
+TEST_F(HighScoreFile, ABeatenRecordIsSavedAndReadBackAtTheNextLevel) {
+    // A longer file of record 50 is rewritten whole, at the format's size; 100 completes level 1.
+    Write(folder / "VELKGAME.CFG", RecordFile(50.0f, 50.0f, 50.0f, FILE_BYTES + 5000, 0xFF));
+    const GameRun run = Run(ShortGameScript(9000));
+    EXPECT_TRUE(BoxesOf(run).empty()) << run.Texts();
+    const Bytes after = Read(folder / "VELKGAME.CFG");
+    ExpectFreshFile(after, 100.0f, "saved");
+    // 100.0 is 0x42C80000, stored lowest byte first.
+    EXPECT_EQ(Bytes(after.begin() + 77600, after.begin() + 77604), (Bytes{0x00, 0x00, 0xC8, 0x42}));
+    EXPECT_EQ(run.Row(1).rfind(" Record high score: 100 ", 0), 0u) << run.screen;
+    EXPECT_EQ(run.Row(2).rfind(" Your current score: 100 ", 0), 0u) << run.screen;
 }
 
 TEST_F(HighScoreFile, AResetKeepsTheGameScoreAndTheShownRecord) {
@@ -217,32 +184,10 @@ TEST_F(HighScoreFile, AFolderWhereTheFileCannotBeWritten) {
     EXPECT_TRUE(run.Has("cue VELKGSND4"));
     EXPECT_TRUE(run.result.ended);
     EXPECT_EQ(gameState.highScore, 0);
-    EXPECT_EQ(ScreenRow(run, 2).rfind(" Your current score: 100 ", 0), 0u) << run.screen;
+    EXPECT_EQ(run.Row(2).rfind(" Your current score: 100 ", 0), 0u) << run.screen;
     EXPECT_TRUE(fs::is_directory(folder / "VELKGAME.CFG"));
 }
 
-TEST_F(HighScoreFile, ASaveDrawsItsValuesAlsoWhenItCannotWrite) {
-    // Level 1 with three wall steps, each moving the gate by a draw after the save's.
-    const std::string script = "at 10 key b\nend 6500\n";
-    const GameRun writable = Run(script);
-    const uint32_t writableState = gameRandomState;
-    ASSERT_TRUE(fs::is_regular_file(folder / "VELKGAME.CFG"));
-    fs::remove(folder / "VELKGAME.CFG");
-    fs::create_directory(folder / "VELKGAME.CFG");
-    const GameRun unwritable = Run(script);
-    EXPECT_EQ(unwritable.Texts(), writable.Texts());
-    EXPECT_EQ(gameRandomState, writableState);
-}
-
-// The package as it must be, in the order it is checked.
-struct PackageFile {
-    const char* name;
-    long size;
-};
-constexpr PackageFile PACKAGE[] = {
-    {"VELKGAME.exe", 10},     {"VELKGSND1.wav", 393968}, {"VELKGSND2.wav", 1504},  {"VELKGSND3.wav", 23656},
-    {"VELKGSND4.wav", 9996}, {"VELKGSND5.wav", 34172},  {"VELKGSND6.wav", 27804},
-};
 constexpr long MISSING = -1;
 constexpr long DIRECTORY = -2;
 
@@ -251,15 +196,11 @@ TEST_F(PackageCheck, TheFirstFailingFileIsReportedOnceAndTheProgramEnds) {
         std::vector<PackageFile> changes;  // size MISSING or DIRECTORY, or a size in bytes
         const char* title;                 // nullptr: the package passes
     } const cases[] = {
-        {{}, nullptr},
-        {{{"VELKGAME.exe", 0}}, nullptr},
-        {{{"VELKGAME.exe", MISSING}}, "VELK Game Error A"},
+        {{{"VELKGAME.exe", 0}}, nullptr},  // the program file is judged by presence only
         {{{"VELKGAME.exe", DIRECTORY}}, "VELK Game Error A"},
         {{{"VELKGAME.exe", MISSING}, {"VELKGSND1.wav", MISSING}, {"VELKGSND4.wav", MISSING}}, "VELK Game Error A"},
         {{{"VELKGSND1.wav", 393967}}, "VELK Game Error 1"},
         {{{"VELKGSND1.wav", 393969}}, "VELK Game Error 1"},
-        {{{"VELKGSND1.wav", 0}}, "VELK Game Error 1"},
-        {{{"VELKGSND1.wav", MISSING}, {"VELKGSND2.wav", MISSING}}, "VELK Game Error 1"},
         {{{"VELKGSND2.wav", MISSING}}, "VELK Game Error 2"},
         {{{"VELKGSND3.wav", 23657}, {"VELKGSND6.wav", 0}}, "VELK Game Error 3"},
         {{{"VELKGSND4.wav", 0}}, "VELK Game Error 4"},
@@ -300,8 +241,7 @@ TEST_F(PackageCheck, OneFileIsJudgedByPresenceAndExactSize) {
         int32_t expectedSize;
         int passes;
     } const cases[] = {
-        {MISSING, 0, 0}, {0, 0, 1},   {0, -7, 1},   {25, -7, 1},  {0, 1, 0},
-        {1, 1, 1},       {25, 24, 0}, {25, 26, 0}, {25, 25, 1},
+        {MISSING, 0, 0}, {0, -7, 1}, {25, 24, 0}, {25, 26, 0}, {25, 25, 1},
     };
     for (const Case& c : cases) {
         fs::remove(folder / "probe.bin");
