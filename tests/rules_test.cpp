@@ -61,7 +61,7 @@ TEST_F(Rules, RulePassOutcomes) {
         }
         EXPECT_EQ(cues, c.cues) << c.what << "\n" << Logged();
         EXPECT_EQ(gameState.gatePassed, c.passedAfter) << c.what;
-        if (c.outcome == RULES_LIFE_LOST) EXPECT_EQ(gameState.lives, 5) << c.what;
+        EXPECT_EQ(gameState.lives, c.outcome == RULES_LIFE_LOST ? 5 : 6) << c.what;
         // Passage 260 ms, lost life 1,600 ms, completion 1,600 ms: the virtual clock shows the pauses.
         const auto passages = std::count(cues.begin(), cues.end(), '3');
         EXPECT_EQ(PlatformMilliseconds(), 260 * passages + 1600 * (static_cast<long>(cues.size()) - passages)) << c.what;

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Reads tmux's `capture-pane -p -e` output and reports cells: glyph and colour indexes (0-15, 256-colour, d: default).
 
-  cells.py FILE at ROW COL [COUNT]   one line per cell: "<glyph> <fg> <bg>", a blank glyph shown as _
-  cells.py FILE find GLYPH           "<row> <col>" of every cell that shows GLYPH
+  cells.py FILE at ROW COL           the cell: "<glyph> <fg> <bg>", a blank glyph shown as _
   cells.py FILE pairs                how many distinct fg/bg pairs the non-blank cells show
 """
 import re
@@ -68,15 +67,8 @@ def main():
     command = sys.argv[2]
     if command == "at":
         r, c = int(sys.argv[3]), int(sys.argv[4])
-        count = int(sys.argv[5]) if len(sys.argv) > 5 else 1
-        for col in range(c, c + count):
-            cell = rows[r][col] if r < len(rows) and col < len(rows[r]) else (" ", "d", "d")
-            print(f"{'_' if cell[0] == ' ' else cell[0]} {cell[1]} {cell[2]}")
-    elif command == "find":
-        for r, row in enumerate(rows):
-            for c, cell in enumerate(row):
-                if cell[0] == sys.argv[3]:
-                    print(f"{r} {c}")
+        cell = rows[r][c] if r < len(rows) and c < len(rows[r]) else (" ", "d", "d")
+        print(f"{'_' if cell[0] == ' ' else cell[0]} {cell[1]} {cell[2]}")
     elif command == "pairs":
         print(len({(cell[1], cell[2]) for row in rows for cell in row if cell[0] != " "}))
     else:
