@@ -27,11 +27,7 @@ void NextDrawIs(bool even) {
 }
 
 TEST_F(Field, WallStylesByLevel) {
-    struct Case {
-        int level, style;
-        uint8_t glyph;
-        int period;
-    } const cases[] = {
+    struct Case { int level, style; uint8_t glyph; int period; } const cases[] = {
         {1, 1, 0xC3, 700},  {3, 2, 0xB4, 550},  {6, 3, 0x08, 400},  {10, 4, 0xB1, 250},
         {15, 5, 0xDB, 170}, {16, 1, 0xC3, 700}, {35, 5, 0xDB, 170}, {36, 5, 0xDB, 170},
     };
@@ -44,9 +40,7 @@ TEST_F(Field, WallStylesByLevel) {
 }
 
 TEST_F(Field, ZapByLevelAndSecond) {
-    struct Case {
-        int level, second, zap;
-    } const cases[] = {
+    struct Case { int level, second, zap; } const cases[] = {
         {15, 0, 0}, {16, 0, 1}, {16, 5, 1}, {20, 4, 0}, {21, 4, 1}, {21, 8, 1}, {25, 5, 0}, {26, 9, 1},
         {30, 3, 1}, {30, 4, 0}, {31, 2, 1}, {35, 7, 0}, {36, 0, 0}, {36, 1, 1},
     };
@@ -60,11 +54,10 @@ TEST_F(Field, ZapByLevelAndSecond) {
 }
 
 TEST_F(Field, StepWallErasesAdvancesAndMovesTheGateWithinTheScreen) {
-    struct Case {
-        int gateRow;
-        bool up;  // the draw's parity: even moves the gate up
-        int zap, expected;
-    } const cases[] = {{0, true, 0, 0}, {1, true, 1, 0}, {0, false, 0, 1}, {29, false, 1, 29}, {29, true, 0, 28}, {15, false, 0, 16}};
+    // up: the draw's parity; an even draw moves the gate up
+    struct Case { int gateRow; bool up; int zap, expected; } const cases[] = {
+        {0, true, 0, 0}, {1, true, 1, 0}, {0, false, 0, 1}, {29, false, 1, 29}, {29, true, 0, 28}, {15, false, 0, 16}
+    };
     for (const Case& c : cases) {
         Arm();
         StartLevel();
@@ -91,11 +84,7 @@ TEST_F(Field, StepWallErasesAdvancesAndMovesTheGateWithinTheScreen) {
 }
 
 TEST_F(Field, ArrowMovesRespectTheirLimits) {
-    struct Case {
-        int col, row;
-        void (*move)();
-        int colAfter, rowAfter;
-    } const cases[] = {
+    struct Case { int col, row; void (*move)(); int colAfter, rowAfter; } const cases[] = {
         {0, 5, MovePlayerLeft, 0, 5},     {5, 5, MovePlayerLeft, 4, 5},   {118, 5, MovePlayerRight, 118, 5},
         {118, 15, MovePlayerRight, 119, 15}, {40, 0, MovePlayerUp, 40, 0},  {40, 1, MovePlayerUp, 40, 0},
         {40, 29, MovePlayerDown, 40, 29}, {119, 15, MovePlayerDown, 119, 16},
@@ -120,11 +109,9 @@ TEST_F(Field, ArrowMovesRespectTheirLimits) {
 }
 
 TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
-    struct Case {
-        int row;
-        bool up;
-        int rowAfter;
-    } const cases[] = {{0, true, 0}, {0, false, 5}, {25, false, 25}, {25, true, 20}};
+    struct Case { int row; bool up; int rowAfter; } const cases[] = {
+        {0, true, 0}, {0, false, 5}, {25, false, 25}, {25, true, 20}
+    };
     for (const Case& c : cases) {
         Arm();
         StartLevel();
@@ -139,10 +126,7 @@ TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
 }
 
 TEST_F(Field, StatusRowsTextAndColours) {
-    struct Case {
-        int highScore, score, lives, extra, level;
-        int arrows, bonusCells;
-    } const cases[] = {
+    struct Case { int highScore, score, lives, extra, level; int arrows, bonusCells; } const cases[] = {
         {1200, 4100, 3, 2, 7, 3, 2},
         {900000, 123456, 8, 15, 40, 8, 8},
         {-5, -300, 0, 0, 2, 0, 0},

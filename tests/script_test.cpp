@@ -6,11 +6,9 @@
 namespace {
 
 TEST(ScriptReader, KeyNamesGiveCharacterAndVirtualKey) {
-    struct Case {
-        const char* name;
-        char character;
-        uint16_t virtualKey;
-    } const cases[] = {{"Esc", 0x1B, 0x1B}, {"Down", 0, 0x28}, {"b", 'b', 0x42}, {"B", 'B', 0x42}, {"+", '+', 0}};
+    struct Case { const char* name; char character; uint16_t virtualKey; } const cases[] = {
+        {"Esc", 0x1B, 0x1B}, {"Down", 0, 0x28}, {"b", 'b', 0x42}, {"B", 'B', 0x42}, {"+", '+', 0}
+    };
     for (const Case& c : cases) {
         Script script;
         std::string error;

@@ -39,10 +39,7 @@ TEST_F(Spine, EndLineStopsTheRunAtItsTime) {
 }
 
 TEST_F(Spine, EscEndsTheProgramWithTheExitKeyAndCode1) {
-    struct Case {
-        const char* script;
-        long long at;
-    } const cases[] = {
+    struct Case { const char* script; long long at; } const cases[] = {
         {"at 10 key b\nat 5000 key Esc\n", 5000},
         // Esc with 'b' in one batch: the intro plays (three frames of 1 s and a last look of 1.3 s), then the end.
         {"at 10 key b\nat 10 key Esc\nend 60000\n", 4310},
@@ -71,11 +68,8 @@ TEST_F(Spine, KeysWhileABoxIsOpenAreLostAndDuringAPauseWait) {
 }
 
 TEST_F(Spine, FailedInputCounts) {
-    struct Case {
-        const char* script;
-        long long boxAt;  // -1: recovered
-        long long exitAt;
-    } const cases[] = {
+    // boxAt -1: recovered
+    struct Case { const char* script; long long boxAt; long long exitAt; } const cases[] = {
         {"at 100 fail-input 1\nat 100 key Esc\n", -1, 151},  // one failure: retried after 50 ms, which cost 1 ms
         {"at 100 fail-input 2\n", 151, 151},
         // The second line fails the count at 50; by the retry at 101 the first line is armed too: two in a row.
@@ -109,10 +103,7 @@ TEST_F(Spine, TimersFireOnlyWhenMoreThanTheirPeriodHasPassed) {
 }
 
 TEST_F(Spine, SoundToggleWorksOnTheInformationScreenAndSurvivesNewGames) {
-    struct Case {
-        const char* keys;
-        bool introCue;
-    } const cases[] = {
+    struct Case { const char* keys; bool introCue; } const cases[] = {
         {"at 10 key s\nat 20 key b\n", false},
         {"at 10 key S\nat 11 key s\nat 20 key B\n", true},
         {"at 10 key b\nat 5000 key s\nat 6000 key j\n", false},

@@ -119,6 +119,8 @@ tm send-keys -t smoke b
 timed_check "'b' plays the intro, then level 1" eval 'wait_for smoke " VELK VELK VELK" 10 && wait_for smoke " Current level: 1" 15'
 check "the arrow (U+25BA), the heart (U+2665) and the wall (U+251C) show" \
     eval 'shows smoke "Lives remained: ►►►►►►" && shows smoke ♥ && shows smoke ├'
+tm send-keys -t smoke Right
+check "Right moves the arrow" wait_until 5 eval '[[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]'
 tm send-keys -t smoke Escape
 check "Esc ends the program with exit code 1" eval 'wait_file "$smoke/exit-code" 20 && [ "$(cat "$smoke/exit-code")" = 1 ]'
 check "the high-score file was written (262,144 bytes)" test "$(stat -c %s "$smoke/VELKGAME.CFG" 2>/dev/null)" = 262144
