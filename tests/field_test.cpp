@@ -1,7 +1,6 @@
 // The playing field: the wall and its gate, zapping, the arrow, the heart and the status rows.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "console/screen.h"
@@ -161,24 +160,6 @@ TEST_F(Field, StatusRowsTextAndColours) {
         }
         for (int col = 0; col < SCREEN_COLS; ++col) EXPECT_EQ(CellAt(0, col).attribute, ATTR_FIELD);
     }
-}
-
-TEST_F(Field, LevelStartPictureOfAJGame) {
-    const GameRun run = Run("at 10 key j\nend 4320\n");
-    const auto cell = [](int row, int col) { return ScriptedLastPicture()[row * SCREEN_COLS + col]; };
-    EXPECT_EQ(run.Row(4).rfind(" Current level: 16 ", 0), 0u);
-    EXPECT_EQ(cell(15, 1).character, GLYPH_PLAYER);
-    EXPECT_EQ(cell(15, 1).attribute, ATTR_ACTOR);
-    EXPECT_EQ(cell(15, 119).character, GLYPH_HEART);
-    // The wall is first seen in column 117, with the gate already moved once from row 6.
-    EXPECT_EQ(gameState.wallCol, 117);
-    int gateCells = 0;
-    for (int row = 0; row < SCREEN_ROWS; ++row) {
-        if (cell(row, 117).attribute == ATTR_ACTOR) ++gateCells;
-        else EXPECT_EQ(cell(row, 117).character, 0xC3);
-    }
-    EXPECT_EQ(gateCells, 3);
-    EXPECT_EQ(std::abs(gameState.gateRow - 6), 1);
 }
 
 }  // namespace

@@ -102,19 +102,6 @@ TEST_F(Spine, TimersFireOnlyWhenMoreThanTheirPeriodHasPassed) {
     EXPECT_EQ(heartMoves, (std::vector<long long>{4310 + 8401, 4310 + 8401 + 8401}));
 }
 
-TEST_F(Spine, SoundToggleWorksOnTheInformationScreenAndSurvivesNewGames) {
-    struct Case { const char* keys; bool introCue; } const cases[] = {
-        {"at 10 key s\nat 20 key b\n", false},
-        {"at 10 key S\nat 11 key s\nat 20 key B\n", true},
-        {"at 10 key b\nat 5000 key s\nat 6000 key j\n", false},
-    };
-    for (const Case& c : cases) {
-        const GameRun run = Run(std::string(c.keys) + "end 9000\n");
-        const auto cues = run.Find("cue VELKGSND1");
-        EXPECT_EQ(!cues.empty() && cues.back().time >= 20, c.introCue) << c.keys << run.Texts();
-    }
-}
-
 TEST_F(Spine, StartLevelPutsTheGateByTheParityOfTheSecond) {
     for (const long long epoch : {1800000000LL, 1800000001LL}) {
         // The level starts at 4310 ms: calendar second epoch + 4.

@@ -14,14 +14,8 @@ if (!PAGE_DIR || !fs.existsSync(path.join(PAGE_DIR, 'index.html'))) {
 export const ATTR = { FIELD: 0x90, TEXT: 0x9A, VALUE: 0x97, ACTOR: 0x9C, BONUS_LIFE: 0x94 };
 export const GLYPH = { ARROW: '\u25BA', HEART: '\u2665' };
 
-const TYPES = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.txt': 'text/plain; charset=utf-8',
-  '.wav': 'audio/wav',
-};
+const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8', '.wav': 'audio/wav',
+  '.css': 'text/css; charset=utf-8', '.wasm': 'application/wasm', '.txt': 'text/plain; charset=utf-8' };
 
 export async function startServer() {
   const server = http.createServer((request, response) => {
@@ -45,17 +39,12 @@ export async function startServer() {
   return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }
 
-const BROWSER_FLAGS = [
-  '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync',
-];
+const BROWSER_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
 export async function launchBrowser() {
-  return chromium.launch({
-    executablePath: process.env.VELK_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: BROWSER_FLAGS,
-  });
+  const executablePath = process.env.VELK_CHROMIUM || '/usr/bin/chromium';
+  return chromium.launch({ executablePath, headless: true, args: BROWSER_FLAGS });
 }
 
 // A context of its own (so browser storage starts empty) with one page that records every console
@@ -140,11 +129,8 @@ export async function openBox(page) {
     const dialog = document.getElementById('box');
     if (!dialog.open) return null;
     const buttons = [...dialog.querySelectorAll('button')].filter((b) => !b.hidden).map((b) => b.textContent);
-    return {
-      title: document.getElementById('box-title').textContent,
-      text: document.getElementById('box-text').textContent,
-      buttons,
-    };
+    const text = (id) => document.getElementById(id).textContent;
+    return { title: text('box-title'), text: text('box-text'), buttons };
   });
 }
 

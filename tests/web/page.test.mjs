@@ -62,19 +62,13 @@ test("a game: 'B' plays the intro with its sound, level 1 opens, arrow keys move
   await withPage(async (page) => {
     await waitForInfoScreen(page);
 
-    await t.test('the intro shows VELK in coloured groups and starts its sound with the key', async () => {
+    await t.test('the intro starts its sound with the key', async () => {
       await page.keyboard.press('Shift+B');  // an upper-case B starts the game too
-      const intro = await waitFor('the intro', async () => {
-        const screen = await readScreen(page);
-        return screen.rows[0].startsWith(' VELK VELK') ? screen : null;
-      });
-      for (const row of intro.attrs) {
-        for (let col = 0; col < 120; col += 5) assert.equal(new Set(row.slice(col, col + 5)).size, 1, 'a group shares its colour');
-      }
+      await waitFor('the intro', async () => (await readScreen(page)).rows[0].startsWith(' VELK VELK'));
       // The sound is fetched and decoded in the background: wait until it has left the 'requested' state.
       const first = await waitFor('the intro sound to start', async () => {
-        const state = await page.evaluate(() => velkPage.sound.log.length ? velkPage.sound.log[0].name + ':' + velkPage.sound.log[0].state : null);
-        return state && !state.endsWith(':requested') ? state : null;
+        const log = await page.evaluate(() => velkPage.sound.log.map((entry) => `${entry.name}:${entry.state}`));
+        return log.length && !log[0].endsWith(':requested') ? log[0] : null;
       });
       assert.match(first, /^VELKGSND1\.wav:(playing|ended|cut)$/);
     });
@@ -155,8 +149,7 @@ test('a broken package shows its box, then the ended page, which starts the game
       await context.route(`**/${file}`, async (route) => {
         if (fault === 'missing') return route.fulfill({ status: 404, body: '' });
         const response = await route.fetch();
-        const body = await response.body();
-        return route.fulfill({ response, body: body.subarray(0, body.length - 1) });
+        return route.fulfill({ response, body: (await response.body()).subarray(1) });
       });
       await page.goto(server.url);
       assert.deepEqual(await waitForBox(page), {
