@@ -170,7 +170,10 @@ TEST_F(PackageCheck, TheFirstFailingFileIsReportedOnceAndTheProgramEnds) {
         {{{"VELKGSND6.wav", DIRECTORY}}, "VELK Game Error 6"},
     };
     for (const Case& c : cases) {
-        for (const PackageFile& file : PACKAGE) fs::remove_all(folder / file.name), WriteFileOfSize(file.name, file.size);
+        for (const PackageFile& file : PACKAGE) {
+            fs::remove_all(folder / file.name);
+            WriteFileOfSize(file.name, file.size);
+        }
         std::string what;
         for (const PackageFile& change : c.changes) {
             what += std::string(change.name) + "=" + std::to_string(change.size) + " ";

@@ -61,7 +61,8 @@ TEST_F(Rules, RulePassOutcomes) {
         EXPECT_EQ(gameState.lives, c.outcome == RULES_LIFE_LOST ? 5 : 6) << c.what;
         // Passage 260 ms, lost life 1,600 ms, completion 1,600 ms: the virtual clock shows the pauses.
         const auto passages = std::count(cues.begin(), cues.end(), '3');
-        EXPECT_EQ(PlatformMilliseconds(), 260 * passages + 1600 * (static_cast<long>(cues.size()) - passages)) << c.what;
+        const auto others = static_cast<long>(cues.size()) - passages;
+        EXPECT_EQ(PlatformMilliseconds(), 260 * passages + 1600 * others) << c.what;
     }
 }
 
@@ -81,7 +82,8 @@ TEST_F(Rules, AWallStepOntoTheArrowIsJudgedAtTheNextRulePass) {
 }
 
 TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
-    struct Case { int level, score, highScore, extra, lives, scoreAfter, extraAfter, livesAfter; bool saves; } const cases[] = {
+    struct Case { int level, score, highScore, extra, lives, scoreAfter, extraAfter, livesAfter; bool saves; };
+    const Case cases[] = {
         {24, 27600, 0, 13, 3, 30000, 15, 4, true},  // two thresholds crossed: one life
         {3, 300, 600, 0, 6, 600, 0, 6, false},      // equal to the record: no save
         {3, 300, 599, 0, 6, 600, 0, 6, true},
