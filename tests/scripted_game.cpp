@@ -3,9 +3,7 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "console/screen.h"
 #include "game/game_state.h"
@@ -19,20 +17,26 @@ void ResetGameGlobals() {
     hConsoleWindow = nullptr;
 }
 
+std::string Presses(long long at, const char* key, int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += "at " + std::to_string(at) + " key " + key + "\n";
+    return lines;
+}
+
+std::string ShortGameScript(long long end) {
+    return "at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 117) + Presses(4800, "Down", 9) +
+           Presses(4800, "Right", 1) + Presses(6600, "Right", 116) + "end " + std::to_string(end) + "\n";
+}
+
 void ScriptedGame::SetUp() {
     previous = fs::current_path();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() /
-             ("velk-test-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-              std::to_string(static_cast<long>(::getpid())));
+    folder = fs::temp_directory_path() / ("velk-test-" + std::string(info->test_suite_name()) + "-" + info->name() +
+                                          "-" + std::to_string(static_cast<long>(::getpid())));
     fs::remove_all(folder);
     fs::create_directories(folder);
     fs::current_path(folder);
-    static const struct { const char* name; long size; } PACKAGE[] = {
-        {"VELKGAME.exe", 10},      {"VELKGSND1.wav", 393968}, {"VELKGSND2.wav", 1504}, {"VELKGSND3.wav", 23656},
-        {"VELKGSND4.wav", 9996}, {"VELKGSND5.wav", 34172},  {"VELKGSND6.wav", 27804},
-    };
-    for (const auto& file : PACKAGE) WriteFileOfSize(file.name, file.size);
+    for (const PackageFile& file : PACKAGE) WriteFileOfSize(file.name, file.size);
 }
 
 void ScriptedGame::TearDown() {
@@ -40,12 +44,19 @@ void ScriptedGame::TearDown() {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
     SetScriptedPresentObserver(nullptr);
-    SetScriptedInputHook(nullptr);
 }
 
 void ScriptedGame::WriteFileOfSize(const std::string& name, long size) {
-    std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-    out << std::string(static_cast<size_t>(size), '\0');
+    std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << std::string(static_cast<size_t>(size), '\0');
+}
+
+void ScriptedGame::Arm(const std::string& text) {
+    std::string error;
+    ASSERT_TRUE(ParseScript(text, "armed", armedScript, error)) << error;
+    ResetGameGlobals();
+    gameState.soundOn = 1;
+    armedLog.str("");
+    ScriptedBegin(armedScript, armedLog);
 }
 
 GameRun ScriptedGame::Run(const std::string& scriptText) {
@@ -57,11 +68,8 @@ GameRun ScriptedGame::Run(const std::string& scriptText) {
     GameRun run;
     run.result = Replay(script, log);
     run.log = log.str();
-
     std::istringstream lines(run.log);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.rfind("presents ", 0) == 0) break;
+    for (std::string line; std::getline(lines, line) && line.rfind("presents ", 0) != 0;) {
         const size_t space = line.find(' ');
         run.events.push_back({std::stoll(line.substr(0, space)), line.substr(space + 1)});
     }
@@ -78,8 +86,6 @@ std::vector<LogEvent> GameRun::Find(const std::string& prefix) const {
     return found;
 }
 
-bool GameRun::Has(const std::string& text) const { return TimeOf(text) >= 0; }
-
 long long GameRun::TimeOf(const std::string& text) const {
     for (const LogEvent& event : events) {
         if (event.text == text) return event.time;
@@ -91,4 +97,11 @@ std::string GameRun::Texts() const {
     std::string all;
     for (const LogEvent& event : events) all += std::to_string(event.time) + " " + event.text + "\n";
     return all;
+}
+
+std::string GameRun::Row(int row) const {
+    std::istringstream lines(screen);
+    std::string line;
+    for (int i = 0; i <= row; ++i) std::getline(lines, line);
+    return line;
 }

@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# Builds the browser page (installing what is missing) and runs its tests in headless Chromium;
-# ends with "N passed, N failed" and exits non-zero on any failure.
+# Web stage: builds the browser page (installing what is missing) and runs its tests in headless Chromium.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
+STAGE=web
+. tests/lib.sh
 . scripts/ensure-packages.sh
-
-fail() {
-    echo "web: $*" >&2
-    echo "0 passed, 1 failed"
-    exit 1
-}
+fail() { echo "web: $*" >&2; check "$*" false; report; exit 1; }
 
 ensure_packages emscripten chromium fonts-dejavu-core nodejs || fail "could not install the packages"
 command -v npm >/dev/null || ensure_packages npm || fail "could not install npm"
@@ -29,10 +25,7 @@ emcmake cmake -S . -B "$web" -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DVELK_WERROR=
     cat "$web"/configure.log
     fail "configure failed"
 }
-cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 || {
-    cat "$web"/build.log
-    fail "the page did not build"
-}
+cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 || { cat "$web"/build.log; fail "the page did not build"; }
 page=$web/package
 node --check "$page/velkgame.js" || fail "velkgame.js is not valid JavaScript"
 echo "web: page built in $(($(date +%s) - started)) s: velkgame.wasm $(stat -c %s "$page/velkgame.wasm") bytes," \
@@ -43,14 +36,12 @@ if [ ! -d tests/web/node_modules/playwright-core ] ||
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error) || fail "npm ci failed"
 fi
 
+# node's TAP report, shown and kept: its totals are the stage's count.
 tap=$web/tests.tap
 VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs tests/web/storage.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
-passed=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$tap" | tail -1)
-failed=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$tap" | tail -1)
-cancelled=$(sed -n 's/^# cancelled \([0-9]*\)$/\1/p' "$tap" | tail -1)
-passed=${passed:-0}
-failed=$((${failed:-0} + ${cancelled:-0}))
-if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
-echo "$passed passed, $failed failed"
-[ "$status" -eq 0 ] && [ "$failed" -eq 0 ]
+total() { local n; n=$(sed -n "s/^# $1 \([0-9]*\)$/\1/p" "$tap" | tail -1); echo "${n:-0}"; }
+passed=$(total pass)
+failed=$(($(total fail) + $(total cancelled)))
+[ "$status" -ne 0 ] && [ "$failed" -eq 0 ] && failed=1
+report

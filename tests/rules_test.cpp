@@ -1,0 +1,139 @@
+// The rule pass: the gate, the wall, the heart, lives, points, the record and the game-over box.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "console/screen.h"
+#include "game/game_state.h"
+#include "game/rules.h"
+#include "scripted_game.h"
+
+namespace {
+
+using Rules = ScriptedGame;
+
+// The rule pass on prepared states: what it returns, what it logs, and what it changes.
+TEST_F(Rules, RulePassOutcomes) {
+    struct Case {  // cues: the cues logged, in order
+        const char* what; int playerCol, playerRow, wallCol, gateRow, prevGateRow, zap, passed;
+        RuleOutcome outcome; const char* cues; int passedAfter;
+    } const cases[] = {
+        {"heart reached", 119, 15, 60, 6, 6, 0, 0, RULES_LEVEL_COMPLETE, "6", 0},
+        {"heart first even with the wall at 0", 119, 15, 0, 6, 6, 0, 1, RULES_LEVEL_COMPLETE, "6", 0},
+        {"left of the wall", 10, 15, 60, 6, 6, 0, 0, RULES_CONTINUE, "", 0},
+        {"in the open gate", 60, 7, 60, 6, 5, 0, 0, RULES_CONTINUE, "3", 1},
+        {"in the wall outside the gate", 60, 8, 60, 6, 6, 0, 0, RULES_LIFE_LOST, "4", 0},
+        {"jumped on the previous gate", 62, 4, 60, 6, 5, 0, 0, RULES_CONTINUE, "3", 1},
+        {"jumped outside the previous gate", 62, 7, 60, 6, 5, 0, 0, RULES_LIFE_LOST, "4", 0},
+        {"beyond after a passage", 70, 20, 60, 6, 6, 0, 1, RULES_CONTINUE, "", 1},
+        {"zapping gate in the wall column", 60, 6, 60, 6, 6, 1, 0, RULES_LIFE_LOST, "4", 0},
+        {"zapping, jumped without passage", 61, 6, 60, 6, 6, 1, 0, RULES_LIFE_LOST, "4", 0},
+        {"zapping, beyond after a passage", 61, 6, 60, 6, 6, 1, 1, RULES_CONTINUE, "", 1},
+        {"passed but back in the wall column", 60, 20, 60, 6, 6, 0, 1, RULES_LIFE_LOST, "4", 0},
+        {"wall at 0 beyond it", 100, 15, 0, 6, 6, 0, 1, RULES_LIFE_LOST, "4", 0},
+        {"column 0 in the gate: passage, then the life", 0, 6, 0, 6, 6, 0, 0, RULES_LIFE_LOST, "34", 0},
+    };
+    for (const Case& c : cases) {
+        Arm();
+        StartNewGame();
+        gameState.level = 3;
+        gameState.heartCol = 119;
+        gameState.heartRow = 15;
+        gameState.playerCol = c.playerCol;
+        gameState.playerRow = c.playerRow;
+        gameState.wallCol = c.wallCol;
+        gameState.gateRow = c.gateRow;
+        gameState.prevGateRow = c.prevGateRow;
+        gameState.zapActive = c.zap;
+        gameState.gatePassed = c.passed;
+        EXPECT_EQ(ApplyRules(), c.outcome) << c.what;
+        std::string cues;
+        std::istringstream lines(Logged());
+        for (std::string line; std::getline(lines, line);) {
+            const size_t at = line.find("cue VELKGSND");
+            if (at != std::string::npos) cues += line.substr(at + 12);
+        }
+        EXPECT_EQ(cues, c.cues) << c.what << "\n" << Logged();
+        EXPECT_EQ(gameState.gatePassed, c.passedAfter) << c.what;
+        EXPECT_EQ(gameState.lives, c.outcome == RULES_LIFE_LOST ? 5 : 6) << c.what;
+        // Passage 260 ms, lost life 1,600 ms, completion 1,600 ms: the virtual clock shows the pauses.
+        const auto passages = std::count(cues.begin(), cues.end(), '3');
+        const auto others = static_cast<long>(cues.size()) - passages;
+        EXPECT_EQ(PlatformMilliseconds(), 260 * passages + 1600 * others) << c.what;
+    }
+}
+
+TEST_F(Rules, AWallStepOntoTheArrowIsJudgedAtTheNextRulePass) {
+    // 115 Rights in one batch take the arrow to column 116 on row 15, far from the gate near row 6.
+    std::vector<Cell> step;
+    SetScriptedPresentObserver([&step](int64_t now, const Cell* cells) {
+        if (now == 5011) step.assign(cells, cells + SCREEN_CELLS);
+    });
+    const GameRun run = Run("at 10 key b\n" + Presses(4400, "Right", 115) + "end 6000\n");
+    EXPECT_EQ(run.TimeOf("cue VELKGSND2"), 5011);
+    EXPECT_EQ(run.TimeOf("cue VELKGSND4"), 5072);
+    // The step is shown at once: the wall in column 116, with the arrow drawn over it.
+    ASSERT_EQ(step.size(), static_cast<size_t>(SCREEN_CELLS));
+    EXPECT_EQ(step[15 * SCREEN_COLS + 116].character, GLYPH_PLAYER);
+    EXPECT_EQ(step[0 * SCREEN_COLS + 116].character, 0xC3);
+}
+
+TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
+    struct Case { int level, score, highScore, extra, lives, scoreAfter, extraAfter, livesAfter; bool saves; };
+    const Case cases[] = {
+        {24, 27600, 0, 13, 3, 30000, 15, 4, true},  // two thresholds crossed: one life
+        {3, 300, 600, 0, 6, 600, 0, 6, false},      // equal to the record: no save
+        {3, 300, 599, 0, 6, 600, 0, 6, true},
+        {1, 1900, 0, 0, 2, 2000, 1, 3, true},
+    };
+    for (const Case& c : cases) {
+        Arm();
+        std::filesystem::remove(folder / "VELKGAME.CFG");
+        gameState.level = c.level;
+        gameState.score = c.score;
+        gameState.highScore = c.highScore;
+        gameState.extraLivesAwarded = c.extra;
+        gameState.lives = c.lives;
+        gameState.playerCol = gameState.heartCol = 119;
+        gameState.playerRow = gameState.heartRow = 10;
+        EXPECT_EQ(ApplyRules(), RULES_LEVEL_COMPLETE);
+        EXPECT_EQ(gameState.level, c.level + 1);
+        EXPECT_EQ(gameState.score, c.scoreAfter);
+        EXPECT_EQ(gameState.extraLivesAwarded, c.extraAfter);
+        EXPECT_EQ(gameState.lives, c.livesAfter);
+        EXPECT_EQ(gameState.highScore, c.highScore) << "the record is read back at the next level start";
+        EXPECT_EQ(std::filesystem::exists(folder / "VELKGAME.CFG"), c.saves) << c.level;
+    }
+}
+
+TEST_F(Rules, ANewGameForgetsTheLastOne) {
+    for (const int jumpStart : {0, 1}) {
+        Arm();
+        gameState.level = gameState.score = gameState.highScore = gameState.lives = 7;
+        gameState.zapActive = gameState.extraLivesAwarded = gameState.gatePassed = 1;
+        gameState.jumpStart = jumpStart;
+        StartNewGame();
+        EXPECT_EQ(gameState.lives, 6);
+        EXPECT_EQ(gameState.level, jumpStart ? 16 : 1);
+        EXPECT_EQ(gameState.score, 0);
+        EXPECT_EQ(gameState.highScore, 0) << "a record the next level start cannot read shows as 0";
+        EXPECT_EQ(gameState.zapActive, 0);
+        EXPECT_EQ(gameState.extraLivesAwarded, 0);
+        EXPECT_EQ(gameState.gatePassed, 0) << "a passage of the last game does not carry over";
+    }
+}
+
+TEST_F(Rules, SixLostLivesEndInTheGameOverBox) {
+    // The arrow never moves: the wall takes a life at every level start until the box; Cancel ends it.
+    const GameRun run = Run("at 10 key b\nbox ok\nbox cancel\n");
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 6u) << run.Texts();
+    EXPECT_EQ(run.Find("box 0x40001 \"Game over\" \"VELK Game is over\\nDo you want to try again?\" -> 2").size(), 1u);
+    ASSERT_GE(run.events.size(), 3u);
+    EXPECT_EQ(run.events[run.events.size() - 2].text, "inject 0x0058");
+    EXPECT_EQ(run.events.back().text, "exit 0");
+}
+
+}  // namespace
