@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Measures VELKGAME.exe in a pseudo-terminal: CPU share over 10 s on the information screen and in level 1, and key-to-picture latency.
+# Measures VELKGAME.exe in a pseudo-terminal: CPU share and wake-ups over 10 s on the information screen and in
+# level 1, and key-to-picture latency; then again with SDL's dummy sound driver, whose thread plays into nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/ensure-packages.sh
@@ -13,4 +14,7 @@ cmake --build "$build" -j2 --target velk_program velk_pty_probe >/dev/null
 package=$(mktemp -d /tmp/velk-probe.XXXXXX)
 trap 'rm -rf "$package"' EXIT
 cp "$build"/package/VELKGAME.exe "$build"/package/VELKGSND?.wav "$package/"
+echo "sound as this machine has it (SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-unset}):"
 "$build/bench/velk_pty_probe" "$package"
+echo "SDL_AUDIODRIVER=dummy:"
+SDL_AUDIODRIVER=dummy "$build/bench/velk_pty_probe" "$package"
