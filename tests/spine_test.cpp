@@ -1,8 +1,11 @@
 // End-to-end tests of start-up, the input loop, the timers and shut-down, played through scripts.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "console/screen.h"
 #include "game/game_state.h"
+#include "platform/platform.h"
 #include "scripted_game.h"
 
 namespace {
@@ -100,6 +103,8 @@ TEST_F(Spine, FailInputLinesKeepTheirOwnCounts) {
 }
 
 TEST_F(Spine, WallTimerFiresOnlyWhenMoreThanItsPeriodHasPassed) {
+    std::map<int64_t, int64_t> waitedUntil;  // count's time -> deadline of the idle wait just before it
+    SetScriptedInputHook([&](int64_t now) { waitedUntil[now] = ScriptedLastWaitDeadline(); });
     const GameRun run = Run("at 10 key b\nend 7000\n");
     const long long levelStart = 4310;  // the intro ends at 4310 and the level is built at once
     const auto steps = run.Find("cue VELKGSND2");
@@ -107,6 +112,9 @@ TEST_F(Spine, WallTimerFiresOnlyWhenMoreThanItsPeriodHasPassed) {
     EXPECT_EQ(steps[0].time, levelStart + 701);
     // The next period counts from the fresh reading taken when it fired, before the 60 ms pause.
     EXPECT_EQ(steps[1].time, levelStart + 701 + 701);
+    // Idle passes sleep until the step is due, no later; on the information screen only a key wakes the game.
+    for (long long now : {levelStart + 2, steps[0].time}) EXPECT_EQ(waitedUntil.at(now), steps[0].time) << now;
+    EXPECT_EQ(waitedUntil.at(5), NO_DEADLINE);
 }
 
 TEST_F(Spine, SoundToggleWorksOnTheInformationScreenAndSurvivesNewGames) {
