@@ -37,6 +37,7 @@ protected:
     void DrainInput() {
         for (int quiet = 0, polls = 0; quiet < 50 && polls < 5000; ++polls) {
             uint32_t pending = 0;
+            PlatformWaitForInput(PlatformMilliseconds() + 1);
             PlatformCountInput(&pending);
             if (pending > 0) {
                 FlushConsoleInputBuffer(in_);
@@ -62,6 +63,7 @@ protected:
     uint32_t PendingAfterWait(uint32_t atLeast) {
         uint32_t pending = 0;
         for (int i = 0; i < 1000 && pending < atLeast; ++i) {
+            PlatformWaitForInput(PlatformMilliseconds() + 1);
             EXPECT_EQ(PlatformCountInput(&pending), 1);
         }
         return pending;
@@ -163,6 +165,7 @@ TEST_F(ConsoleTest, InputIsCountedReadInOrderAndFlushed) {
     ASSERT_TRUE(WriteConsoleInputA(in_, written, 5, &count));
     ASSERT_EQ(count, 5u);
     ASSERT_EQ(PendingAfterWait(5), 5u);
+    PlatformWaitForInput(NO_DEADLINE);  // returns at once: events are waiting
 
     // Read in two batches to check that the second starts where the first stopped.
     InputRecord read[5]{};
@@ -195,6 +198,10 @@ TEST_F(ConsoleTest, InputIsCountedReadInOrderAndFlushed) {
     uint32_t pending = 99;
     EXPECT_EQ(PlatformCountInput(&pending), 1);
     EXPECT_EQ(pending, 0u);
+    // With nothing queued the wait lasts until its deadline.
+    const int64_t deadline = PlatformMilliseconds() + 30;
+    PlatformWaitForInput(deadline);
+    EXPECT_GE(PlatformMilliseconds(), deadline);
 }
 
 TEST(Win32Backend, KeyScanGivesTheKeyWithTheShiftStateInTheHighByte) {
