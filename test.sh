@@ -24,7 +24,7 @@ build_and_test() {  # build_and_test DIR CMAKE-ARGS...
 stage "release build and tests" build_and_test build/test -DCMAKE_BUILD_TYPE=Release
 stage "sanitizer build and tests" build_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON
 
-for extra in tests/terminal/run.sh tests/win32/run.sh tests/web/run.sh; do
+for extra in tests/terminal/run.sh tests/terminal/robust.sh tests/win32/run.sh tests/web/run.sh; do
     [ -f "$extra" ] && stage "$extra" bash "$extra"
 done
 
