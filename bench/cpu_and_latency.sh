@@ -11,10 +11,14 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_TESTS=O
 cmake --build "$build" -j2 --target velk_program velk_pty_probe >/dev/null
 [ -f "$build/package/VELKGSND1.wav" ] || cmake --build "$build" -j2 >/dev/null
 
-package=$(mktemp -d /tmp/velk-probe.XXXXXX)
-trap 'rm -rf "$package"' EXIT
-cp "$build"/package/VELKGAME.exe "$build"/package/VELKGSND?.wav "$package/"
+work=$(mktemp -d /tmp/velk-probe.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+probe() {  # probe NAME: a fresh package folder each time, so each run meets the missing-record box
+    mkdir "$work/$1"
+    cp "$build"/package/VELKGAME.exe "$build"/package/VELKGSND?.wav "$work/$1/"
+    "$build/bench/velk_pty_probe" "$work/$1"
+}
 echo "sound as this machine has it (SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-unset}):"
-"$build/bench/velk_pty_probe" "$package"
+probe default
 echo "SDL_AUDIODRIVER=dummy:"
-SDL_AUDIODRIVER=dummy "$build/bench/velk_pty_probe" "$package"
+SDL_AUDIODRIVER=dummy probe dummy
