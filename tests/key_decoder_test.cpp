@@ -12,16 +12,8 @@ using terminal::DecodedKey;
 using terminal::KeyKind;
 
 std::string Name(const DecodedKey& key) {
-    switch (key.kind) {
-        case KeyKind::Escape: return "Esc ";
-        case KeyKind::Up: return "Up ";
-        case KeyKind::Down: return "Down ";
-        case KeyKind::Left: return "Left ";
-        case KeyKind::Right: return "Right ";
-        case KeyKind::KeypadEnter: return "PadEnter ";
-        case KeyKind::BackTab: return "BackTab ";
-        case KeyKind::Character: break;
-    }
+    static const char* const NAMES[] = {"", "Esc ", "Up ", "Down ", "Left ", "Right ", "PadEnter ", "BackTab "};
+    if (key.kind != KeyKind::Character) return NAMES[static_cast<int>(key.kind)];
     return "U+" + std::to_string(static_cast<unsigned>(key.character)) + " ";
 }
 
