@@ -1,4 +1,4 @@
-// Runs VELKGAME.exe in a pseudo-terminal as a terminal emulator would, and measures its CPU share and key-to-picture latency.
+// Runs VELKGAME.exe in a pseudo-terminal as a terminal emulator would, and measures its CPU share, wake-ups and key-to-picture latency.
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -58,33 +58,60 @@ void Send(const char* keys) {
     if (write(g_master, keys, std::strlen(keys)) < 0) std::perror("write");
 }
 
-// Run time of all the game's threads, to the nanosecond (ticks would be biased: the game wakes on a timer too).
-double CpuSeconds() {
-    double total = 0;
-    const std::string tasks = "/proc/" + std::to_string(g_game) + "/task";
-    DIR* dir = opendir(tasks.c_str());
-    if (dir == nullptr) return 0;
-    while (dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.') continue;
-        std::ifstream schedstat(tasks + "/" + entry->d_name + "/schedstat");
-        double runNs = 0;
-        if (schedstat >> runNs) total += runNs / 1e9;
+// Run time (to the nanosecond: ticks would be biased, the game wakes on a timer too) and voluntary context
+// switches of the game's threads: the main thread's apart, the others' (SDL's audio thread) summed.
+struct Usage {
+    double cpuSeconds = 0;
+    long mainWakeups = 0;
+    long otherWakeups = 0;
+};
+
+long VoluntarySwitches(const std::string& task) {
+    std::ifstream status(task + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::atol(line.c_str() + 24);
     }
-    closedir(dir);
-    return total;
+    return 0;
 }
 
-// The game's CPU share of one core over the given seconds, while the terminal keeps reading.
-double CpuShare(int seconds) {
-    const double before = CpuSeconds();
+Usage ReadUsage() {
+    Usage usage;
+    const std::string tasks = "/proc/" + std::to_string(g_game) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (dir == nullptr) return usage;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string task = tasks + "/" + entry->d_name;
+        std::ifstream schedstat(task + "/schedstat");
+        double runNs = 0;
+        if (schedstat >> runNs) usage.cpuSeconds += runNs / 1e9;
+        const bool mainThread = std::atoi(entry->d_name) == g_game;
+        (mainThread ? usage.mainWakeups : usage.otherWakeups) += VoluntarySwitches(task);
+    }
+    closedir(dir);
+    return usage;
+}
+
+struct IdleFigures {
+    double cpuPercent, mainPerSecond, otherPerSecond;
+};
+
+// The game's CPU share of one core and its wake-ups a second over the given seconds, while the terminal keeps reading.
+IdleFigures Idle(int seconds) {
+    const Usage before = ReadUsage();
     const auto start = Clock::now();
     const auto end = start + std::chrono::seconds(seconds);
     while (Clock::now() < end) ReadSome(100);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    return (CpuSeconds() - before) / elapsed * 100.0;
+    const Usage after = ReadUsage();
+    return IdleFigures{(after.cpuSeconds - before.cpuSeconds) / elapsed * 100.0,
+                       static_cast<double>(after.mainWakeups - before.mainWakeups) / elapsed,
+                       static_cast<double>(after.otherWakeups - before.otherWakeups) / elapsed};
 }
 
-// Writes a key and times the first picture bytes that follow; each sample starts from a silent terminal.
+// Writes a key and times the first picture bytes that follow. Each sample starts from a terminal silent for
+// settleMs: in a level, longer than the wall step's pause, so no key waits for that pause to end.
 std::vector<double> KeyLatencies(const char* const* keys, int keyCount, int samples, int settleMs) {
     std::vector<double> micros;
     for (int i = 0; i < samples; ++i) {
@@ -97,16 +124,17 @@ std::vector<double> KeyLatencies(const char* const* keys, int keyCount, int samp
     return micros;
 }
 
-double Median(std::vector<double> values) {
+double Percentile(std::vector<double> values, double share) {
     if (values.empty()) return -1;
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values[std::min(values.size() - 1, static_cast<size_t>(share * static_cast<double>(values.size())))];
 }
 
-void Report(const char* where, double cpu, const std::vector<double>& latencies) {
-    std::printf("%-18s CPU %.2f%% of one core over 10 s; key-to-picture median %.0f us, fastest %.0f us (%zu keys)\n",
-                where, cpu, Median(latencies), latencies.empty() ? -1.0 : *std::min_element(latencies.begin(), latencies.end()),
-                latencies.size());
+void Report(const char* where, const IdleFigures& idle, const std::vector<double>& latencies) {
+    std::printf("%-18s CPU %.3f%% of one core; wake-ups/s: game thread %.1f, other threads %.1f; "
+                "key-to-picture median %.0f us, p99 %.0f us (%zu keys)\n",
+                where, idle.cpuPercent, idle.mainPerSecond, idle.otherPerSecond, Percentile(latencies, 0.5),
+                Percentile(latencies, 0.99), latencies.size());
     std::fflush(stdout);
 }
 
@@ -127,7 +155,6 @@ int main(int argc, char** argv) {
         if (chdir(argv[1]) != 0) _exit(127);
         setenv("TERM", "xterm-256color", 1);
         setenv("LC_ALL", "C.UTF-8", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
         execl("./VELKGAME.exe", "VELKGAME.exe", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -145,22 +172,25 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!require("Background: VELK", 10000, "the information screen")) return 1;
     WaitForQuiet(300);
-    const double infoCpu = CpuShare(10);
+    const IdleFigures infoIdle = Idle(10);
     // On the information screen an arrow key shows the arrow for one pass; the next pass paints it over.
     const std::vector<double> infoLatency = KeyLatencies(sideways, 2, 200, 30);
-    Report("information screen", infoCpu, infoLatency);
+    Report("information screen", infoIdle, infoLatency);
 
     Forget();
     Send("b");
-    if (WaitForText("High-Scroe file", 15000)) Send("\r");  // a fresh package has no record yet
-    Forget();
-    // Curses writes only what changed, so a level's text may come in pieces; its arrows come whole.
+    // A fresh package has no record yet: its box comes after the intro. Curses writes only what changed,
+    // so a level's text may come in pieces; its arrows come whole.
+    if (WaitForText("High-Scroe file", 15000)) {
+        Send("\r");
+        Forget();
+    }
     if (!require("\xe2\x96\xba\xe2\x96\xba\xe2\x96\xba", 10000, "level 1")) return 1;
     WaitForQuiet(100);
-    const double levelCpu = CpuShare(10);
-    // In level 1 the wall steps every 700 ms: right after one, the terminal stays silent until the key's picture.
-    const std::vector<double> levelLatency = KeyLatencies(upDown, 2, 40, 20);
-    Report("level 1", levelCpu, levelLatency);
+    const IdleFigures levelIdle = Idle(10);
+    // In level 1 the wall steps every 700 ms and then pauses 60 ms: 100 ms of silence is past that pause.
+    const std::vector<double> levelLatency = KeyLatencies(upDown, 2, 100, 100);
+    Report("level 1", levelIdle, levelLatency);
 
     Send("\033");
     WaitForQuiet(500);

@@ -1,8 +1,11 @@
 // End-to-end tests of start-up, the input loop, the timers and shut-down, played through scripts.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "console/screen.h"
 #include "game/game_state.h"
+#include "platform/platform.h"
 #include "scripted_game.h"
 
 namespace {
@@ -91,6 +94,8 @@ TEST_F(Spine, TimersFireOnlyWhenMoreThanTheirPeriodHasPassed) {
     SetScriptedPresentObserver([&](int64_t now, const Cell*) {
         if (gameState.heartRow != lastHeartRow) heartMoves.push_back(now), lastHeartRow = gameState.heartRow;
     });
+    std::map<int64_t, int64_t> waitedUntil;  // count's time -> deadline of the idle wait just before it
+    SetScriptedInputHook([&](int64_t now) { waitedUntil[now] = ScriptedLastWaitDeadline(); });
     const GameRun run = Run("at 10 key b\nend 22000\n");
     const auto steps = run.Find("cue VELKGSND2");
     ASSERT_GE(steps.size(), 2u) << run.Texts();
@@ -100,6 +105,9 @@ TEST_F(Spine, TimersFireOnlyWhenMoreThanTheirPeriodHasPassed) {
     for (const LogEvent& present : run.Find("present ")) stepShown = stepShown || present.time == steps[0].time;
     EXPECT_TRUE(stepShown) << "each wall step is shown at once";
     EXPECT_EQ(heartMoves, (std::vector<long long>{4310 + 8401, 4310 + 8401 + 8401}));
+    // Idle passes sleep until the step is due, no later; on the information screen only a key wakes the game.
+    for (long long now : {4310LL + 2, steps[0].time}) EXPECT_EQ(waitedUntil.at(now), steps[0].time) << now;
+    EXPECT_EQ(waitedUntil.at(5), NO_DEADLINE);
 }
 
 TEST_F(Spine, StartLevelPutsTheGateByTheParityOfTheSecond) {

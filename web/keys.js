@@ -21,6 +21,7 @@ velkPage.keys = (function () {
     Delete: [0x2E, 0]
   };
   var queue = [];
+  var wakeGame = null;  // ends the game's wait for a key, while it waits
 
   // The queued form of a key event, and whether the page keeps the browser from acting on it;
   // null for a key the game does not see.
@@ -49,6 +50,9 @@ velkPage.keys = (function () {
     if (!entry) return;
     if (entry.keep) event.preventDefault();  // no scrolling, quick find or other browser action
     queue.push(entry.value);
+    // The game wakes after the events already waiting in the browser, so keys that come in a burst
+    // reach it as one batch, as from a console; the picture shows at the next frame either way.
+    if (wakeGame) setTimeout(wakeGame, 0);
   }
 
   window.addEventListener('keydown', onKeyDown, true);
@@ -64,6 +68,21 @@ velkPage.keys = (function () {
     },
     flush: function () {
       queue.length = 0;
+    },
+    // Resolves when a key is queued or after the milliseconds (negative: no limit); always a turn of the
+    // browser, never at once, so the page paints and takes its events.
+    wait: function (milliseconds) {
+      return new Promise(function (resolve) {
+        var timer = null;
+        function wake() {  // a late call, after the wait has ended, changes nothing
+          clearTimeout(timer);
+          if (wakeGame === wake) wakeGame = null;
+          resolve();
+        }
+        wakeGame = wake;
+        if (queue.length) timer = setTimeout(wake, 0);
+        else if (milliseconds >= 0) timer = setTimeout(wake, milliseconds);
+      });
     }
   };
 })();

@@ -178,4 +178,35 @@ for entry in xterm:C.UTF-8 linux:C.UTF-8 tmux-256color:C; do
     tm send-keys -t "$name" Escape
     check "TERM=${entry%%:*} LC_ALL=${entry#*:}: information screen, intro, box, level, Esc" exits_with "$dir" 1
 done
+# Idle: the game sleeps until a key, a signal or a due timer, yet answers each of them at once.
+echo "--- idle"
+wakeups() { sed -n 's/^voluntary_ctxt_switches:[[:space:]]*//p' "/proc/$1/task/$1/status"; }  # the game's thread
+few_wakeups() {  # few_wakeups PID: fewer than 50 a second over 3 s
+    local before rate
+    before=$(wakeups "$1")
+    sleep 3
+    rate=$((($(wakeups "$1") - before) / 3))
+    echo "     $rate wake-ups a second"
+    [ "$rate" -lt 50 ]
+}
+launch idle
+pid=$(cat "$WORK/idle/pid")
+wait_for idle "$PRESS" >/dev/null
+check "the information screen idles with fewer than 50 wake-ups a second" few_wakeups "$pid"
+# Nothing is due on the information screen: only the resize or the key itself can end the game's wait.
+tm resize-window -t idle -x 100 -y 25
+check "a resize there still redraws" wait_for idle "at least 120x30" 5
+tm resize-window -t idle -x 120 -y 30
+wait_for idle "$PRESS" >/dev/null
+tm send-keys -t idle b
+check "a key there still acts" wait_for idle " VELK VELK VELK" 5
+wait_for idle "High-Scroe file was not found" 15 >/dev/null
+tm send-keys -t idle Enter
+wait_for idle "Current level: 1" 10 >/dev/null
+check "level 1 idles with fewer than 50 wake-ups a second" few_wakeups "$pid"
+tm send-keys -t idle Down
+check "a key still moves the arrow at once" wait_until 1 cells_match idle "16 1 ► 9 12"
+tm send-keys -t idle Escape
+check "and Esc ends it" ended_by idle 1
+
 report

@@ -29,6 +29,7 @@ protected:
         // Whatever the terminal fed in at start-up goes, until nothing more arrives for 50 ms (5 s at most).
         for (int quiet = 0, polls = 0; quiet < 50 && polls < 5000; ++polls) {
             uint32_t pending = 0;
+            PlatformWaitForInput(PlatformMilliseconds() + 1);
             PlatformCountInput(&pending);
             quiet = pending > 0 ? 0 : quiet + 1;
             if (pending > 0) FlushConsoleInputBuffer(in_);
@@ -80,8 +81,12 @@ TEST_F(ConsoleTest, InputIsCountedReadInOrderAndFlushed) {
     DWORD count = 0;
     ASSERT_TRUE(WriteConsoleInputA(in_, written, 4, &count));
     uint32_t pending = 0;
-    for (int i = 0; i < 1000 && pending < 4; ++i) ASSERT_EQ(PlatformCountInput(&pending), 1);
+    for (int i = 0; i < 1000 && pending < 4; ++i) {
+        PlatformWaitForInput(PlatformMilliseconds() + 1);
+        ASSERT_EQ(PlatformCountInput(&pending), 1);
+    }
     ASSERT_EQ(pending, 4u);
+    PlatformWaitForInput(NO_DEADLINE);  // returns at once: events are waiting
     // Two batches: the second starts where the first stopped.
     InputRecord read[4]{};
     uint32_t got = 0;
@@ -101,6 +106,10 @@ TEST_F(ConsoleTest, InputIsCountedReadInOrderAndFlushed) {
     EXPECT_EQ(PlatformCountInput(&pending), 1);
     EXPECT_EQ(pending, 0u);
     EXPECT_EQ(PlatformKeyScan('x'), 0x58) << "the exit key";
+    // With nothing queued the wait lasts until its deadline.
+    const int64_t deadline = PlatformMilliseconds() + 30;
+    PlatformWaitForInput(deadline);
+    EXPECT_GE(PlatformMilliseconds(), deadline);
 }
 
 TEST(Win32Backend, CountingFailsWithoutAConsoleInput) {

@@ -11,6 +11,8 @@ EM_JS(int, VelkKeysPending, (), { return velkPage.keys.pending(); });
 // character, -1 when the queue is empty.
 EM_JS(int, VelkKeysTake, (), { return velkPage.keys.take(); });
 EM_JS(void, VelkKeysFlush, (), { velkPage.keys.flush(); });
+// Hands the browser its turn until a key comes or the milliseconds have passed (negative: no limit).
+EM_ASYNC_JS(void, VelkKeysWait, (double milliseconds), { await velkPage.keys.wait(milliseconds); });
 // clang-format on
 
 namespace {
@@ -37,14 +39,7 @@ InputRecord RecordOf(int key) {
 }  // namespace
 
 int PlatformCountInput(uint32_t* pending) {
-    int count = VelkKeysPending();
-    if (count == 0) {
-        // The game polls without pause: with nothing to read, hand the page a turn so it can
-        // paint, take keys and finish storage work, then look again.
-        emscripten_sleep(1);
-        count = VelkKeysPending();
-    }
-    *pending = static_cast<uint32_t>(count);
+    *pending = static_cast<uint32_t>(VelkKeysPending());
     return 1;
 }
 
@@ -59,8 +54,12 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
-// The count still waits a little of its own for now.
-void PlatformWaitForInput(int64_t) {}
+void PlatformWaitForInput(int64_t deadline) {
+    // What the game wrote before it went idle goes to browser storage before the page may be closed.
+    WebKeepFiles(true);
+    const int64_t left = deadline - PlatformMilliseconds();  // passed already: no wait beyond the turn
+    VelkKeysWait(deadline == NO_DEADLINE ? -1.0 : static_cast<double>(left > 0 ? left : 0));
+}
 
 void PlatformFlushInput() { VelkKeysFlush(); }
 

@@ -3,8 +3,6 @@
 
 #include "platform/win32/win32_backend.h"
 
-#include <mmsystem.h>
-
 namespace velk_win32 {
 
 InputRecord ToInputRecord(const INPUT_RECORD& record) {
@@ -23,14 +21,10 @@ InputRecord ToInputRecord(const INPUT_RECORD& record) {
 using namespace velk_win32;
 
 int PlatformCountInput(uint32_t* pending) {
-    // The idle wait below and the game's timers want millisecond ticks, not the default 15.6 ms ones.
-    static const MMRESULT fineTimer = timeBeginPeriod(1);
-    (void)fineTimer;
     const HANDLE in = InputHandle();
-    // The handle is signalled while events wait, so this returns at once when keys are pending and
-    // otherwise idles for 1 ms instead of spinning a core. Under Wine the wait is also what moves the
-    // terminal's keys into the console queue; a bare count never sees them.
-    WaitForSingleObject(in, 1);
+    // A zero-time wait: under Wine it is what moves the terminal's keys into the console queue; a bare
+    // count never sees them.
+    WaitForSingleObject(in, 0);
     DWORD count = 0;
     const BOOL ok = GetNumberOfConsoleInputEvents(in, &count);
     *pending = count;
@@ -54,8 +48,15 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
-// The count still waits a little of its own for now.
-void PlatformWaitForInput(int64_t) {}
+// The console input handle is signalled while events wait, so a key ends the wait at once.
+void PlatformWaitForInput(int64_t deadline) {
+    if (deadline == NO_DEADLINE) {
+        WaitForHandleOrTime(InputHandle(), -1);
+        return;
+    }
+    const int64_t left = deadline - PlatformMilliseconds();
+    if (left > 0) WaitForHandleOrTime(InputHandle(), left);
+}
 
 void PlatformFlushInput() {
     FlushConsoleInputBuffer(InputHandle());

@@ -29,6 +29,9 @@ POINT CentredWindowOrigin(const RECT& workArea, const RECT& window);
 // picture looks the same whatever code page the console uses.
 void CellsToCharInfo(const Cell* cells, CHAR_INFO* out);
 
+// Waits until handle is signalled (nullptr: never) or milliseconds have passed (negative: no limit).
+void WaitForHandleOrTime(HANDLE handle, int64_t milliseconds);
+
 // A console input record reduced to the fields the game reads.
 InputRecord ToInputRecord(const INPUT_RECORD& record);
 
