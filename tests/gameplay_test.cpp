@@ -15,7 +15,7 @@
 namespace {
 
 InputRecord Key(uint16_t virtualKey) { return InputRecord{INPUT_KEY_EVENT, 1, virtualKey, 0}; }
-constexpr uint16_t LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28;
+constexpr uint16_t UP = 0x26, RIGHT = 0x27, DOWN = 0x28;
 
 // A scripted player that reads the game and presses one key per input pass, steering through the gate
 // and on to the heart. Strategies for the special cases are switched on by the tests.
