@@ -61,7 +61,7 @@ def script(rng, number):
     if rng.random() < 0.1:
         lines.append(f"at {end - 1} key Esc")
     lines.append(f"end {end}")
-    return "\n".join(lines) + "\n", end
+    return "\n".join(lines) + "\n"
 
 
 def run_one(replay, text, record, folder):
@@ -92,13 +92,16 @@ def main():
     replay = os.path.abspath(args.replay)
     rng = random.Random(args.seed)
     reports = crashes = virtual_ms = 0
+    endings = {}  # how the runs ended: "end" (the script's end time), "exit 0", "exit 1"
     start = time.monotonic()
     for number in range(1, args.count + 1):
-        text, end = script(rng, number)
+        text = script(rng, number)
         record = record_file(rng)
         folder = tempfile.mkdtemp(prefix="velk-soak-")
         report, crash, done = run_one(replay, text, record, folder)
-        virtual_ms += end
+        last_time, _, last = done.stdout.split("\npresents ")[0].rsplit("\n", 1)[-1].partition(" ")
+        virtual_ms += int(last_time) if last_time.isdigit() else 0
+        endings[last] = endings.get(last, 0) + 1
         if report or crash:
             reports += report
             crashes += crash and not report
@@ -109,7 +112,7 @@ def main():
         shutil.rmtree(folder, ignore_errors=True)
         if number % 50 == 0 or number == args.count:
             print(f"soak: {number} scripts, {reports} sanitizer reports, {crashes} crashes, "
-                  f"{virtual_ms / 60000:.0f} virtual min in {time.monotonic() - start:.0f} s", flush=True)
+                  f"{virtual_ms / 60000:.0f} virtual min in {time.monotonic() - start:.0f} s; endings {endings}", flush=True)
     return 1 if reports or crashes else 0
 
 
