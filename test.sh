@@ -28,7 +28,7 @@ stage "release build and tests" build_and_test build/test -DCMAKE_BUILD_TYPE=Rel
 grep -qs "^CMAKE_CXX_COMPILER:.*clang++-14$" build/asan/CMakeCache.txt || rm -rf build/asan/CMakeCache.txt build/asan/CMakeFiles
 stage "sanitizer build and tests" build_and_test build/asan "${VELK_FUZZ_BUILD_ARGS[@]}"
 
-for extra in tests/terminal/run.sh tests/win32/run.sh tests/web/run.sh; do
+for extra in tests/terminal/run.sh tests/terminal/robust.sh tests/win32/run.sh tests/web/run.sh; do
     [ -f "$extra" ] && stage "$extra" bash "$extra"
 done
 

@@ -71,6 +71,13 @@ bool TimerExpired(int64_t mark, int period) {
     return static_cast<double>(MillisecondClock() - mark) > static_cast<double>(period);
 }
 
+// The first clock reading at which a timer fires: a whole millisecond past its period.
+int64_t NextTimerDue() {
+    const int64_t wallDue = wallTimer + WallPeriod() + 1;
+    const int64_t heartDue = heartTimer + HEART_PERIOD_FACTOR * WallPeriod() + 1;
+    return wallDue < heartDue ? wallDue : heartDue;
+}
+
 enum PassEnd { PASS_CONTINUE, PASS_NEW_LEVEL, PASS_KEYBOARD_FAILED };
 
 // One input pass: the batch of keys, the rules and the two timers.
@@ -95,11 +102,17 @@ PassEnd RunInputPass() {
         PlatformFlushInput();
     }
 
-    if (gameState.infoScreenShown == 1) return PASS_NEW_LEVEL;
+    if (gameState.infoScreenShown == 1) {
+        // Nothing on the information screen changes by itself: only a key is worth waking for.
+        if (pending == 0) PlatformWaitForInput(NO_DEADLINE);
+        return PASS_NEW_LEVEL;
+    }
 
     if (ApplyRules() != RULES_CONTINUE) return PASS_NEW_LEVEL;
 
+    bool timerFired = false;
     if (TimerExpired(wallTimer, WallPeriod())) {
+        timerFired = true;
         wallTimer = MillisecondClock();
         UpdateZap();
         StepWall();
@@ -108,9 +121,11 @@ PassEnd RunInputPass() {
         Pause(WALL_STEP_PAUSE_MS);
     }
     if (TimerExpired(heartTimer, HEART_PERIOD_FACTOR * WallPeriod())) {
+        timerFired = true;
         heartTimer = MillisecondClock();
         DriftHeart();
     }
+    if (pending == 0 && !timerFired) PlatformWaitForInput(NextTimerDue());
     return PASS_CONTINUE;
 }
 

@@ -34,6 +34,11 @@ void PlatformPresent(const Cell* cells);
 int PlatformCountInput(uint32_t* pending);
 int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read);
 void PlatformFlushInput();
+// Called when a pass found nothing to do: blocks until input may be waiting, a signal or a resize needs
+// handling, or the millisecond clock reaches deadline (NO_DEADLINE: no limit). It may return early; the
+// caller counts input again either way.
+constexpr int64_t NO_DEADLINE = -1;
+void PlatformWaitForInput(int64_t deadline);
 
 // A modal box; style holds the BOX_ flags. Returns the button pressed (BOX_ANSWER_...).
 int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style);

@@ -27,6 +27,7 @@ struct VirtualPlatform {
     long presents = 0;
     int exitCode = 0;
     bool ended = false;
+    int64_t lastWaitDeadline = 0;  // what the game last asked to sleep until (NO_DEADLINE: no limit)
     std::function<void(int64_t, const Cell*)> observer;
     std::function<void(int64_t)> inputHook;
 };
@@ -123,6 +124,9 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
+// Returns at once: virtual time moves only by the game's own counts and pauses.
+void PlatformWaitForInput(int64_t deadline) { vp.lastWaitDeadline = deadline; }
+
 void PlatformFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
 
 int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
@@ -184,6 +188,8 @@ ScriptedRunResult ScriptedFinish() {
     vp.log->flush();
     return ScriptedRunResult{vp.ended, vp.exitCode, vp.presents};
 }
+
+int64_t ScriptedLastWaitDeadline() { return vp.lastWaitDeadline; }
 
 const Cell* ScriptedLastPicture() { return vp.picture; }
 

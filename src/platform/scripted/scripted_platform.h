@@ -30,6 +30,9 @@ ScriptedRunResult ScriptedFinish();
 // The picture last presented in the most recent run (all blanks, attribute 0, before any present).
 const Cell* ScriptedLastPicture();
 
+// The deadline of the game's most recent wait for input (0 before any wait); kept out of the log.
+int64_t ScriptedLastWaitDeadline();
+
 // Called after every present with the virtual time and the presented cells (tests watch the game with it).
 void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
 

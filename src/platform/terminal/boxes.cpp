@@ -16,7 +16,6 @@ constexpr uint8_t BOX_ATTRIBUTE = 0x70;  // black on light grey, the console's d
 constexpr wchar_t OK_LABEL[] = L"[ OK ]";
 constexpr wchar_t CANCEL_LABEL[] = L"[ Cancel ]";
 constexpr int BUTTON_GAP = 2;
-constexpr int WAIT_MS = 250;
 
 std::wstring Widen(const char* text) {
     std::wstring wide;
@@ -118,7 +117,7 @@ void DrawBox(Box& box) {
     wnoutrefresh(window);
 }
 
-// The box's own key loop; nothing typed while it is up reaches the game.
+// The box's own key loop, on the game's input path; nothing typed while it is up reaches the game.
 int RunBox(Box& box) {
     const int cancel = box.okCancel ? BOX_ANSWER_CANCEL : BOX_ANSWER_OK;
     DrawBox(box);
@@ -129,35 +128,38 @@ int RunBox(Box& box) {
             DrawBox(box);
             doupdate();
         }
-        int result = 0;
-        unsigned key = 0;
-        const KeyWait wait = WaitForCursesKey(WAIT_MS, &result, &key);
-        if (wait == KeyWait::Gone) {
+        if (!PullKeys()) {
             MarkTerminalGone();
             return cancel;
         }
-        if (wait == KeyWait::Nothing) continue;
+        DecodedKey key;
+        if (!TakeKey(&key)) {
+            WaitForKeys(NO_DEADLINE);
+            continue;
+        }
         bool moveFocus = false;
-        if (result == KEY_CODE_YES) {
-            if (key == KEY_ENTER) return box.focus == 0 ? BOX_ANSWER_OK : BOX_ANSWER_CANCEL;
-            moveFocus = key == KEY_LEFT || key == KEY_RIGHT || key == KEY_BTAB || key == KEY_UP || key == KEY_DOWN;
-        } else {
-            switch (key) {
-                case '\r': case '\n': case ' ':
-                    return box.focus == 0 ? BOX_ANSWER_OK : BOX_ANSWER_CANCEL;
-                case 0x1B:
-                    return cancel;
-                case 'o': case 'O':
-                    return BOX_ANSWER_OK;
-                case 'c': case 'C':
-                    if (box.okCancel) return BOX_ANSWER_CANCEL;
-                    break;
-                case '\t':
-                    moveFocus = true;
-                    break;
-                default:
-                    break;
-            }
+        switch (key.kind) {
+            case KeyKind::KeypadEnter: return box.focus == 0 ? BOX_ANSWER_OK : BOX_ANSWER_CANCEL;
+            case KeyKind::Escape: return cancel;
+            case KeyKind::Character:
+                switch (key.character) {
+                    case '\r': case '\n': case ' ':
+                        return box.focus == 0 ? BOX_ANSWER_OK : BOX_ANSWER_CANCEL;
+                    case 'o': case 'O':
+                        return BOX_ANSWER_OK;
+                    case 'c': case 'C':
+                        if (box.okCancel) return BOX_ANSWER_CANCEL;
+                        break;
+                    case '\t':
+                        moveFocus = true;
+                        break;
+                    default:
+                        break;
+                }
+                break;
+            default:  // the arrows and Shift+Tab
+                moveFocus = true;
+                break;
         }
         if (moveFocus && box.okCancel) {
             box.focus ^= 1;
@@ -204,7 +206,7 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsign
         CloseScreen();
         return answer;
     }
-    flushinp();  // what was typed at the box stays with the box
+    DiscardQueuedKeys();  // what was typed at the box stays with the box
     touchwin(stdscr);
     wnoutrefresh(stdscr);
     doupdate();

@@ -1,13 +1,16 @@
-// Keys: terminal input as console key-down records, the US key map, and the injected exit key.
-#include <curses.h>
-
+// Keys: the one input path of the game and the boxes (terminal bytes, decoded), the wait for input, the US key map.
+#include <langinfo.h>
 #include <poll.h>
-#include <sys/epoll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/common/cp437.h"
 #include "platform/common/us_keyboard.h"
@@ -17,142 +20,148 @@
 namespace terminal {
 namespace {
 
-// Keys held between counting and reading; more than a terminal delivers in one pass.
-constexpr uint32_t QUEUE_SIZE = 512;
-InputRecord g_queue[QUEUE_SIZE];
-uint32_t g_queued = 0;
+constexpr size_t QUEUE_SIZE = 512;    // keys held between counting and reading: more than one pass brings
+constexpr size_t PENDING_MAX = 1024;  // bytes of an unfinished sequence; more is no sequence a key sends
+constexpr int DEFAULT_ESC_DELAY_MS = 25;
 
-// One terminal key as the console's key-down record; false for what is no key press.
-bool Translate(int result, wint_t key, InputRecord* record) {
-    uint16_t virtualKey = 0;
-    char character = 0;
-    if (result == KEY_CODE_YES) {
-        switch (key) {
-            case KEY_LEFT: virtualKey = 0x25; break;
-            case KEY_UP: virtualKey = 0x26; break;
-            case KEY_RIGHT: virtualKey = 0x27; break;
-            case KEY_DOWN: virtualKey = 0x28; break;
-            case KEY_ENTER: virtualKey = 0x0D; character = '\r'; break;
-            case KEY_BACKSPACE: virtualKey = 0x08; character = '\b'; break;
-            case KEY_BTAB: virtualKey = 0x09; character = '\t'; break;
-            case KEY_PPAGE: virtualKey = 0x21; break;
-            case KEY_NPAGE: virtualKey = 0x22; break;
-            case KEY_END: virtualKey = 0x23; break;
-            case KEY_HOME: virtualKey = 0x24; break;
-            case KEY_IC: virtualKey = 0x2D; break;
-            case KEY_DC: virtualKey = 0x2E; break;
-            default:
-                if (key >= static_cast<wint_t>(KEY_F(1)) && key <= static_cast<wint_t>(KEY_F(12))) {
-                    virtualKey = static_cast<uint16_t>(0x70 + (key - KEY_F(1)));
-                    break;
-                }
-                return false;  // KEY_RESIZE never comes (we watch SIGWINCH); mouse and the rest are not keys here
-        }
-    } else if (key == 0x1B) {
-        virtualKey = 0x1B;
-        character = 0x1B;
-    } else if (key == '\r' || key == '\n') {
-        virtualKey = 0x0D;
-        character = '\r';
-    } else if (key == 0x7F || key == '\b') {
-        virtualKey = 0x08;
-        character = '\b';
-    } else if (key < 0x80) {
-        character = static_cast<char>(key);
-        const uint16_t word = UsKeyScan(static_cast<unsigned char>(key));
-        if (word != US_NO_KEY) virtualKey = word & 0xFF;
-    } else {
-        character = Cp437FromUnicode(static_cast<char32_t>(key));
+std::vector<DecodedKey> g_keys;
+unsigned char g_pending[PENDING_MAX];
+size_t g_pendingLength = 0;
+int64_t g_pendingSince = 0;  // when the unfinished bytes last grew
+
+int EscDelay() {
+    static int delay = -1;
+    if (delay < 0) {
+        const char* text = std::getenv("ESCDELAY");
+        char* end = nullptr;
+        const long value = text != nullptr ? std::strtol(text, &end, 10) : -1;
+        delay = value >= 0 && value <= 10000 && end != text && *end == '\0' ? static_cast<int>(value) : DEFAULT_ESC_DELAY_MS;
     }
-    *record = InputRecord{INPUT_KEY_EVENT, 1, virtualKey, character};
-    return true;
+    return delay;
 }
 
-void Enqueue(int result, wint_t key) {
-    InputRecord record;
-    if (g_queued < QUEUE_SIZE && Translate(result, key, &record)) g_queue[g_queued++] = record;
+bool Utf8Locale() {
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
 }
 
-// Readable with nothing to read: the terminal hung up or input ended.
-bool InputAtEnd() {
-    pollfd input = {INPUT_FD, POLLIN, 0};
-    if (poll(&input, 1, 0) != 1) return false;
-    if (input.revents & (POLLHUP | POLLERR | POLLNVAL)) return true;
-    int available = 0;
-    return ioctl(INPUT_FD, FIONREAD, &available) == 0 && available == 0;
-}
-
-// Waits up to waitMs for the terminal's input: 1 ready, 0 nothing, -1 hung up or failed, -2 interrupted.
-// The game asks about a thousand times a second; an epoll set made once spares the kernel from
-// setting the wait up again every time, which is most of the cost of an idle pass.
-int WaitForInput(int waitMs) {
-    static int waitSet = -2;
-    if (waitSet == -2) {
-        waitSet = epoll_create1(EPOLL_CLOEXEC);
-        epoll_event interest = {};
-        interest.events = EPOLLIN;
-        if (waitSet >= 0 && epoll_ctl(waitSet, EPOLL_CTL_ADD, INPUT_FD, &interest) != 0) {
-            close(waitSet);
-            waitSet = -1;
+#ifdef VELK_CRASH_ON_REQUEST
+// Test builds only: a key that aborts the program with a message on standard error.
+void CrashIfAsked(size_t from) {
+    const char* key = std::getenv("VELK_TEST_ABORT_KEY");
+    if (key == nullptr || key[0] == '\0') return;
+    for (size_t i = from; i < g_keys.size(); ++i) {
+        if (g_keys[i].kind == KeyKind::Character && g_keys[i].character == static_cast<unsigned char>(key[0])) {
+            std::fprintf(stderr, "VELK test: aborting on request\n");
+            std::abort();
         }
     }
-    int ready = 0;
-    unsigned events = 0;
-    if (waitSet >= 0) {
-        epoll_event event = {};
-        ready = epoll_wait(waitSet, &event, 1, waitMs);
-        events = (event.events & EPOLLIN ? POLLIN : 0) | (event.events & (EPOLLHUP | EPOLLERR) ? POLLHUP : 0);
-    } else {
-        pollfd input = {INPUT_FD, POLLIN, 0};
-        ready = poll(&input, 1, waitMs);
-        events = static_cast<unsigned>(input.revents);
-    }
-    if (ready < 0) return errno == EINTR ? -2 : -1;
-    if (ready == 0) return 0;
-    return events & (POLLHUP | POLLERR | POLLNVAL) ? -1 : 1;
+}
+#else
+void CrashIfAsked(size_t) {}
+#endif
+
+void Decode(bool delayPassed) {
+    const size_t before = g_keys.size();
+    const size_t used = DecodeKeys(g_pending, g_pendingLength, delayPassed, Utf8Locale(), g_keys);
+    std::memmove(g_pending, g_pending + used, g_pendingLength - used);
+    g_pendingLength -= used;
+    if (g_keys.size() > QUEUE_SIZE) g_keys.resize(QUEUE_SIZE);
+    CrashIfAsked(before);
 }
 
-// Moves every key the terminal has into the queue, waiting up to waitMs for the first.
-// Curses' own buffer is always drained to empty, so the descriptor alone tells whether more is there.
-bool PullKeys(int waitMs) {
-    const int ready = WaitForInput(waitMs);
-    if (ready == -2) {
-        HandlePendingSignal();
-        ApplyResize(true);
-        return true;
-    }
-    if (ready == 0) return true;
-    if (ready < 0) return false;
-    int got = 0;
-    for (;;) {
-        wint_t key = 0;
-        const int result = wget_wch(KeyWindow(), &key);
-        if (result == ERR) break;
-        ++got;
-        Enqueue(result, key);
-    }
-    return got > 0 || !InputAtEnd();
+// Milliseconds until the unfinished bytes count as complete; 0 when they do now, -1 with none.
+int64_t EscDelayLeft() {
+    if (g_pendingLength == 0) return -1;
+    const int64_t left = g_pendingSince + EscDelay() - PlatformMilliseconds();
+    return left > 0 ? left : 0;
 }
 
 }  // namespace
 
-KeyWait WaitForCursesKey(int timeoutMs, int* result, unsigned* key) {
-    wint_t wide = 0;
-    int got = wget_wch(KeyWindow(), &wide);
-    if (got == ERR) {
-        pollfd input = {INPUT_FD, POLLIN, 0};
-        const int ready = poll(&input, 1, timeoutMs);
-        if (ready <= 0) return KeyWait::Nothing;
-        if (input.revents & (POLLHUP | POLLERR | POLLNVAL)) return KeyWait::Gone;
-        got = wget_wch(KeyWindow(), &wide);
-        if (got == ERR) return InputAtEnd() ? KeyWait::Gone : KeyWait::Nothing;
+bool PullKeys() {
+    pollfd input = {INPUT_FD, POLLIN, 0};
+    const int ready = poll(&input, 1, 0);
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready > 0) {
+        if (input.revents & (POLLNVAL | POLLERR)) return false;
+        // Bytes first, even when the Esc delay is over: a game busy elsewhere may find an arrow's
+        // sequence in two parts, and the second part then decides it.
+        const ssize_t got = read(INPUT_FD, g_pending + g_pendingLength, PENDING_MAX - g_pendingLength);
+        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) return false;
+        if (got > 0) {
+            g_pendingLength += static_cast<size_t>(got);
+            g_pendingSince = PlatformMilliseconds();
+            Decode(g_pendingLength == PENDING_MAX);
+            return true;
+        }
     }
-    *result = got;
-    *key = static_cast<unsigned>(wide);
-    return KeyWait::Key;
+    if (EscDelayLeft() == 0) Decode(true);
+    return true;
 }
 
-void DiscardQueuedKeys() { g_queued = 0; }
+bool TakeKey(DecodedKey* key) {
+    if (g_keys.empty()) return false;
+    *key = g_keys.front();
+    g_keys.erase(g_keys.begin());
+    return true;
+}
+
+void WaitForKeys(int64_t deadline) {
+    TrimErrorLog();
+    sigset_t handled, previous;
+    AsyncSignals(&handled);
+    // Blocked from the check until the wait begins, which unblocks them: none slips in between unseen.
+    pthread_sigmask(SIG_BLOCK, &handled, &previous);
+    if (!SignalWaiting() && g_keys.empty() && !TerminalGone()) {
+        int64_t wait = deadline == NO_DEADLINE ? -1 : deadline - PlatformMilliseconds();
+        const int64_t escLeft = EscDelayLeft();
+        if (escLeft >= 0 && (wait < 0 || escLeft < wait)) wait = escLeft;
+        if (wait != 0) {
+            timespec limit = {static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1000000};
+            pollfd input = {INPUT_FD, POLLIN, 0};
+            ppoll(&input, 1, wait < 0 ? nullptr : &limit, &previous);
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void DiscardQueuedKeys() {
+    g_keys.clear();
+    g_pendingLength = 0;
+    if (ScreenActive()) tcflush(INPUT_FD, TCIFLUSH);
+}
+
+// A decoded key as the console's key-down record.
+InputRecord RecordOf(const DecodedKey& key) {
+    uint16_t virtualKey = 0;
+    char character = 0;
+    switch (key.kind) {
+        case KeyKind::Escape: virtualKey = 0x1B; character = 0x1B; break;
+        case KeyKind::Left: virtualKey = 0x25; break;
+        case KeyKind::Up: virtualKey = 0x26; break;
+        case KeyKind::Right: virtualKey = 0x27; break;
+        case KeyKind::Down: virtualKey = 0x28; break;
+        case KeyKind::KeypadEnter: virtualKey = 0x0D; character = '\r'; break;
+        case KeyKind::BackTab: virtualKey = 0x09; character = '\t'; break;
+        case KeyKind::Character:
+            if (key.character == '\r' || key.character == '\n') {
+                virtualKey = 0x0D;
+                character = '\r';
+            } else if (key.character == 0x7F || key.character == '\b') {
+                virtualKey = 0x08;
+                character = '\b';
+            } else if (key.character < 0x80) {
+                character = static_cast<char>(key.character);
+                const uint16_t word = UsKeyScan(static_cast<unsigned char>(key.character));
+                if (word != US_NO_KEY) virtualKey = word & 0xFF;
+            } else {
+                character = Cp437FromUnicode(key.character);
+            }
+            break;
+    }
+    return InputRecord{INPUT_KEY_EVENT, 1, virtualKey, character};
+}
 
 }  // namespace terminal
 
@@ -161,12 +170,11 @@ int PlatformCountInput(uint32_t* pending) {
     HandlePendingSignal();
     ApplyResize(true);
     if (!ScreenActive() || TerminalGone()) return 0;
-    // Only an empty queue waits: the game never spins a core, yet a key is answered at once.
-    if (!PullKeys(g_queued == 0 ? 1 : 0)) {
+    if (!PullKeys()) {
         MarkTerminalGone();
         return 0;
     }
-    *pending = g_queued;
+    *pending = static_cast<uint32_t>(g_keys.size());
     return 1;
 }
 
@@ -174,21 +182,21 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     using namespace terminal;
     *read = 0;
     uint32_t pending = 0;
-    while (g_queued == 0) {  // like the console, a read waits for at least one record
+    for (;;) {  // like the console, a read waits for at least one record
         if (!PlatformCountInput(&pending)) return 0;
+        if (pending > 0) break;
+        WaitForKeys(NO_DEADLINE);
     }
-    const uint32_t count = wanted < g_queued ? wanted : g_queued;
-    std::memcpy(records, g_queue, count * sizeof(InputRecord));
-    std::memmove(g_queue, g_queue + count, (g_queued - count) * sizeof(InputRecord));
-    g_queued -= count;
-    *read = count;
+    DecodedKey key;
+    while (*read < wanted && TakeKey(&key)) records[(*read)++] = RecordOf(key);
     return 1;
 }
+
+void PlatformWaitForInput(int64_t deadline) { terminal::WaitForKeys(deadline); }
 
 void PlatformFlushInput() {
     terminal::ForgetExitMessage();
     terminal::DiscardQueuedKeys();
-    if (terminal::ScreenActive()) flushinp();
 }
 
 uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }

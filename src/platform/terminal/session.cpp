@@ -1,9 +1,7 @@
-// Start-up and restore of the terminal: the curses screen, title, signal handlers, and every way out.
+// Start-up and restore of the terminal: the curses screen, title, raw restore strings, and every way out.
 #include <curses.h>
 #include <term.h>
 
-#include <fcntl.h>
-#include <pthread.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,15 +20,6 @@ namespace terminal {
 namespace {
 
 constexpr const char* WINDOW_TITLE = "VELK Keyboard Practice Game";
-constexpr int TERMINATION_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
-constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
-constexpr int HANDLED_COUNT = 4 + 5 + 2;  // termination, crash, SIGWINCH, SIGTSTP
-
-volatile sig_atomic_t g_pendingSignal = 0;
-volatile sig_atomic_t g_resized = 0;
-volatile sig_atomic_t g_emergencyDone = 0;
-volatile sig_atomic_t g_resumed = 0;
-
 // Read by the signal handlers, so written only while they cannot yet use it.
 struct termios g_savedTermios;
 volatile sig_atomic_t g_haveTermios = 0;
@@ -41,7 +30,6 @@ struct RawString {
 };
 RawString g_leave = {{}, 0};
 RawString g_resume = {{}, 0};
-volatile sig_atomic_t g_savedStderr = -1;
 
 SCREEN* g_screen = nullptr;
 WINDOW* g_keyWindow = nullptr;
@@ -50,8 +38,6 @@ bool g_gone = false;
 bool g_titleSet = false;
 char g_titleSequence[128];
 bool g_atexitRegistered = false;
-bool g_handlersInstalled = false;
-struct sigaction g_previousActions[HANDLED_COUNT];
 int g_cursorVisible = 0;
 
 char g_exitTitle[160];
@@ -62,105 +48,6 @@ void WriteRawString(const RawString& raw) {
     if (raw.length <= 0) return;
     ssize_t ignored = write(OUTPUT_FD, raw.text, static_cast<size_t>(raw.length));
     (void)ignored;
-}
-
-// Async-signal-safe: the terminal as it was found, as far as writing and one tcsetattr can make it.
-void LeaveTerminal() {
-    WriteRawString(g_leave);
-    if (g_haveTermios) tcsetattr(INPUT_FD, TCSANOW, &g_savedTermios);
-}
-
-// What a crash or a second termination signal can still do for the terminal.
-void EmergencyRestore() {
-    if (g_emergencyDone) return;
-    g_emergencyDone = 1;
-    LeaveTerminal();
-    if (g_savedStderr >= 0) dup2(g_savedStderr, 2);
-}
-
-void OnTerminationSignal(int sig) {
-    if (g_pendingSignal != 0) {
-        // The main loop did not get round to the first one: do what is safe here and go.
-        EmergencyRestore();
-        signal(sig, SIG_DFL);
-        raise(sig);
-        return;
-    }
-    g_pendingSignal = sig;
-}
-
-void OnCrashSignal(int sig) {
-    EmergencyRestore();
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
-
-void OnResizeSignal(int) { g_resized = 1; }
-
-// A stop from outside (the terminal's own suspend key is a plain key in raw mode): the shell gets its
-// terminal back while the game stands still; the game takes it again when it continues.
-void OnStopSignal(int) {
-    const int savedErrno = errno;
-    LeaveTerminal();
-    kill(getpid(), SIGSTOP);
-    g_resumed = 1;
-    g_resized = 1;  // the size may have changed meanwhile, and the picture must be painted again anyway
-    errno = savedErrno;
-}
-
-void InstallHandlers() {
-    if (g_handlersInstalled) return;
-    int slot = 0;
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    sigemptyset(&action.sa_mask);
-    // Not restarted: the sleeps and waits return at once and see the flag.
-    action.sa_handler = OnTerminationSignal;
-    for (int sig : TERMINATION_SIGNALS) sigaction(sig, &action, &g_previousActions[slot++]);
-    action.sa_handler = OnCrashSignal;
-    for (int sig : CRASH_SIGNALS) sigaction(sig, &action, &g_previousActions[slot++]);
-    // Installed before curses starts, so curses leaves SIGWINCH to us and resizes happen when we ask.
-    action.sa_handler = OnResizeSignal;
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGWINCH, &action, &g_previousActions[slot++]);
-    // Ours rather than curses': with a handler in place curses does not switch it off and on around
-    // every screen update, two system calls per present.
-    action.sa_handler = OnStopSignal;
-    sigaction(SIGTSTP, &action, &g_previousActions[slot++]);
-    g_handlersInstalled = true;
-}
-
-void RemoveHandlers() {
-    if (!g_handlersInstalled) return;
-    int slot = 0;
-    for (int sig : TERMINATION_SIGNALS) sigaction(sig, &g_previousActions[slot++], nullptr);
-    for (int sig : CRASH_SIGNALS) sigaction(sig, &g_previousActions[slot++], nullptr);
-    sigaction(SIGWINCH, &g_previousActions[slot++], nullptr);
-    sigaction(SIGTSTP, &g_previousActions[slot++], nullptr);
-    g_handlersInstalled = false;
-}
-
-// Library messages (ALSA's above all) would scribble over the picture while it is up.
-void RouteStderrAway() {
-    if (g_savedStderr >= 0 || !isatty(2)) return;
-    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (devNull < 0) return;
-    std::fflush(stderr);
-    int saved = fcntl(2, F_DUPFD_CLOEXEC, 10);
-    if (saved >= 0) {
-        g_savedStderr = saved;
-        dup2(devNull, 2);
-    }
-    close(devNull);
-}
-
-void RestoreStderr() {
-    if (g_savedStderr < 0) return;
-    std::fflush(stderr);
-    int saved = g_savedStderr;
-    dup2(saved, 2);
-    g_savedStderr = -1;
-    close(saved);
 }
 
 // Straight to the terminal, after whatever curses has written: curses keeps its own buffer.
@@ -253,19 +140,30 @@ void RestoreAtExit() { RestoreAll(); }
 
 }  // namespace
 
+// Async-signal-safe: the terminal as it was found, as far as writing and one tcsetattr can make it.
+void LeaveTerminal() {
+    WriteRawString(g_leave);
+    if (g_haveTermios) tcsetattr(INPUT_FD, TCSANOW, &g_savedTermios);
+}
+
+void ReturnAfterStop() {
+    if (!g_active) return;
+    reset_prog_mode();
+    WriteRawString(g_resume);
+}
+
 bool OpenScreen() {
     if (g_active) return true;
     if (g_gone || !isatty(INPUT_FD) || !isatty(OUTPUT_FD)) return false;
     std::setlocale(LC_CTYPE, "");  // only the character type: numbers keep the C locale's format
     if (tcgetattr(INPUT_FD, &g_savedTermios) != 0) return false;
     g_haveTermios = 1;
-    g_emergencyDone = 0;
     InstallHandlers();
     if (!g_atexitRegistered) {
         std::atexit(RestoreAtExit);
         g_atexitRegistered = true;
     }
-    RouteStderrAway();
+    RouteStderrToLog();
     g_screen = newterm(nullptr, stdout, stdin);
     if (g_screen == nullptr) {
         RestoreStderr();
@@ -280,11 +178,10 @@ bool OpenScreen() {
     raw();
     noecho();
     nonl();
-    // Keys are read through a pad: reading through a window would first refresh it over whatever is shown.
+    // Curses reads no keys (keys.cpp does), but its keypad switch puts the terminal in keypad mode; on a
+    // pad, as a window would first be refreshed over whatever is shown.
     g_keyWindow = newpad(1, 1);
-    intrflush(g_keyWindow, FALSE);
     keypad(g_keyWindow, TRUE);
-    nodelay(g_keyWindow, TRUE);
     leaveok(stdscr, TRUE);
     typeahead(-1);  // updates are small: never stop one to look for keys
     def_prog_mode();
@@ -293,7 +190,6 @@ bool OpenScreen() {
     endwin();
     doupdate();
     scrollok(stdscr, FALSE);
-    if (std::getenv("ESCDELAY") == nullptr) set_escdelay(25);
     curs_set(g_cursorVisible ? 1 : 0);
     g_active = true;
     InitPicture();
@@ -336,35 +232,8 @@ void RestoreAll() {
 }
 
 bool ScreenActive() { return g_active; }
-WINDOW* KeyWindow() { return g_keyWindow; }
 bool TerminalGone() { return g_gone; }
 void MarkTerminalGone() { g_gone = true; }
-
-void HandlePendingSignal() {
-    if (g_resumed) {
-        g_resumed = 0;
-        if (g_active) {
-            reset_prog_mode();
-            WriteRawString(g_resume);  // the repaint follows with the size check the handler asked for
-        }
-    }
-    const int sig = g_pendingSignal;
-    if (sig == 0) return;
-    RestoreAll();
-    signal(sig, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, sig);
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-    raise(sig);
-    _exit(128 + sig);
-}
-
-bool TakeResizeFlag() {
-    if (!g_resized) return false;
-    g_resized = 0;
-    return true;
-}
 
 void RememberExitMessage(const char* title, const char* text) {
     std::snprintf(g_exitTitle, sizeof g_exitTitle, "%s", title != nullptr ? title : "");

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/platform.h"
 #include "platform/terminal/terminal_backend.h"
@@ -54,11 +53,10 @@ void OpenAudio() {
     if (g_audioOpen) return;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_LogSetOutputFunction(DiscardLog, nullptr);
-    // SDL's audio thread inherits this mask, so termination signals always reach the game's thread,
+    // SDL's audio thread inherits this mask, so the asynchronous signals always reach the game's thread,
     // whose sleeps and waits they cut short.
     sigset_t blocked, previous;
-    sigemptyset(&blocked);
-    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGWINCH}) sigaddset(&blocked, sig);
+    AsyncSignals(&blocked);
     pthread_sigmask(SIG_BLOCK, &blocked, &previous);
     // ALSA reports a missing device on standard error, wherever that goes; nobody needs to read it.
     std::fflush(stderr);

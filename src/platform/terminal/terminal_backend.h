@@ -1,7 +1,11 @@
-// What the terminal backend's parts (start-up/restore, picture, keys, boxes, sound, clock) share among themselves.
+// What the terminal backend's parts (start-up/restore, signals, error log, picture, keys, boxes, sound, clock) share.
 #pragma once
 
+#include <signal.h>
+
 #include <cstdint>
+
+#include "platform/terminal/key_decoder.h"
 
 namespace terminal {
 
@@ -18,20 +22,40 @@ void CloseScreen();
 // Audio and terminal both: what every way out runs.
 void RestoreAll();
 bool ScreenActive();
-// The window keys are read through (curses' WINDOW*, kept opaque here).
-struct _win_st* KeyWindow();
 // Set once a hang-up or end of input showed that the terminal is gone.
 bool TerminalGone();
 void MarkTerminalGone();
-// A termination signal that arrived since: restores everything and ends the process by that signal.
-void HandlePendingSignal();
-// True once for each change of the terminal's size since the last call.
-bool TakeResizeFlag();
+// The saved terminal mode and the strings that leave the screen, written raw: async-signal-safe.
+void LeaveTerminal();
+// After a stop: the screen taken back (the repaint follows with the size check the handler asked for).
+void ReturnAfterStop();
 // The last box answered: printed to standard error when the terminal is restored, unless the game
 // draws or reads on (then it was not the program's last word).
 void RememberExitMessage(const char* title, const char* text);
 void ForgetExitMessage();
 void PrintMessageToStderr(const char* title, const char* text);
+
+// Signals (signals.cpp).
+void InstallHandlers();
+void RemoveHandlers();
+// The asynchronous signals handled on the game's thread: other threads block them, and a wait blocks
+// them from its last check until it sleeps.
+void AsyncSignals(sigset_t* set);
+// A signal or size change that the main path has not handled yet.
+bool SignalWaiting();
+// A termination signal that arrived since: restores everything and ends the process by that signal.
+void HandlePendingSignal();
+// True once for each change of the terminal's size since the last call.
+bool TakeResizeFlag();
+
+// Standard error while the picture is up (error_log.cpp): a bounded temporary file instead of the terminal.
+void RouteStderrToLog();
+// Standard error back where it was; the log is dropped.
+void RestoreStderr();
+// Async-signal-safe, for an abnormal end: standard error back, then the last of the log shown on it.
+void RestoreStderrShowingLog();
+// Keeps the log within its bound; called while the game has nothing else to do.
+void TrimErrorLog();
 
 // Picture (picture.cpp).
 // After the screen opened: colour pairs and glyphs for this terminal and locale.
@@ -50,10 +74,14 @@ bool ApplyResize(bool update);
 // The curses pair and attributes that show a console attribute (its low byte).
 void ColourOf(uint8_t attribute, short* pair, unsigned* attrs);
 
-// Keys (keys.cpp).
-enum class KeyWait { Key, Nothing, Gone };
-// Waits up to timeoutMs for one key from curses (0: only what is already there).
-KeyWait WaitForCursesKey(int timeoutMs, int* result, unsigned* key);
+// Keys (keys.cpp): one input path for the game and the boxes.
+// Reads and decodes what the terminal has, without waiting; false once it is gone.
+bool PullKeys();
+// The next decoded key, if one is queued.
+bool TakeKey(DecodedKey* key);
+// Blocks until input, a signal, the pending Esc's delay or deadline (PlatformMilliseconds; NO_DEADLINE).
+void WaitForKeys(int64_t deadline);
+// Drops every queued key, decoded or not, and what the terminal holds unread.
 void DiscardQueuedKeys();
 
 // Sound (sound.cpp).

@@ -54,6 +54,9 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
+// The count still waits a little of its own for now.
+void PlatformWaitForInput(int64_t) {}
+
 void PlatformFlushInput() {
     FlushConsoleInputBuffer(InputHandle());
 }
