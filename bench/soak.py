@@ -16,7 +16,7 @@ import time
 
 PACKAGE = {"VELKGAME.exe": 1, "VELKGSND1.wav": 393968, "VELKGSND2.wav": 1504, "VELKGSND3.wav": 23656,
            "VELKGSND4.wav": 9996, "VELKGSND5.wav": 34172, "VELKGSND6.wav": 27804}
-KEYS = ["Right"] * 6 + ["Up"] * 3 + ["Down"] * 3 + ["Left"] * 2 + list("sxq1")  # restarts, pauses, Esc apart
+KEYS = ["Right"] * 6 + ["Up"] * 3 + ["Down"] * 3 + ["Left"] * 2 + list("xq1")  # restarts, pauses, sound, Esc apart
 REPORT_MARKS = ("Sanitizer", "runtime error:", "AddressSanitizer", "LeakSanitizer")
 
 
@@ -43,19 +43,25 @@ def script(rng, number):
     """A script of up to a few virtual minutes: games, restarts, batches, pauses, boxes, input failures."""
     end = rng.randrange(5_000, 180_000)
     lines = [f"# soak script {number}", f"epoch {1_800_000_000 + rng.randrange(1000)}"]
-    lines += [f"box {rng.choice(['ok'] * 3 + ['cancel'])} {rng.choice([0, 0, 40, 900])}" for _ in range(rng.randrange(12))]
+    lines += [f"box {rng.choice(['ok'] * 3 + ['cancel'])} {rng.choice([0, 0, 40, 900])}" for _ in range(rng.randrange(40))]
     at = rng.randrange(3000)
     lines.append(f"at {at} key {rng.choice('bjBJ')}")
     while at < end:
         at += rng.choice([1, 2, 10, 60, 300, 700, 2500])
         roll = rng.random()
-        if roll < 0.85:  # a batch of key presses and releases due at once
+        if roll < 0.80:  # a batch of key presses and releases due at once
             for _ in range(rng.choice([1, 1, 1, 2, 5, 40])):
                 lines.append(f"at {at} {rng.choice(['key'] * 4 + ['up'])} {rng.choice(KEYS)}")
-        elif roll < 0.93:
+        elif roll < 0.87:
             lines.append(f"at {at} other")
-        elif roll < 0.985:
-            lines.append(f"at {at} key {rng.choice('bjBJps')}")
+        elif roll < 0.92:
+            lines.append(f"at {at} key {rng.choice('ppsS')}")
+        elif roll < 0.975:  # a dash for the gate (or into the wall), then for the heart
+            vertical = rng.choice(["Up", "Down"])
+            lines += [f"at {at} key {vertical}"] * 9 + [f"at {at} key Right"] * 120
+            lines += [f"at {at + 1} key {'Down' if vertical == 'Up' else 'Up'}"] * 9 + [f"at {at + 1} key Right"] * 3
+        elif roll < 0.99:
+            lines.append(f"at {at} key {rng.choice('bJ')}")
         else:
             lines.append(f"at {at} fail-input {rng.choice([1] * 30 + [2])}")  # 2 in a row end the game
     if rng.random() < 0.1:
