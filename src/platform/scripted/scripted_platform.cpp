@@ -201,6 +201,8 @@ void ScriptedPressKey(const InputRecord& record) {
     vp.queue.insert(vp.queue.begin() + static_cast<long>(DueCount()), ScriptRecord{vp.now, 0, record});
 }
 
+void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
+
 std::string PictureAsText(const Cell* cells) {
     std::string text;
     text.reserve(SCREEN_CELLS * 3 + SCREEN_ROWS);
