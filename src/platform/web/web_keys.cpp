@@ -55,8 +55,6 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 }
 
 void PlatformWaitForInput(int64_t deadline) {
-    // What the game wrote before it went idle goes to browser storage before the page may be closed.
-    WebKeepFiles(true);
     const int64_t left = deadline - PlatformMilliseconds();  // passed already: no wait beyond the turn
     VelkKeysWait(deadline == NO_DEADLINE ? -1.0 : static_cast<double>(left > 0 ? left : 0));
 }
