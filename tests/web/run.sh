@@ -23,10 +23,10 @@ mkdir -p "$web"
 emcmake cmake -S . -B "$web" -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DVELK_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
     -DVELK_HOST_PACKAGE_DIR="$(realpath "$host")/package" >"$web"/configure.log 2>&1 ||
     { cat "$web"/configure.log; fail "configure failed"; }
-cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 || { cat "$web"/build.log; fail "the page did not build"; }
+cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 ||
+    { cat "$web"/build.log; fail "the page did not build"; }
 page=$web/package
-echo "web: page built in $(($(date +%s) - started)) s: velkgame.wasm $(stat -c %s "$page/velkgame.wasm") bytes," \
-     "velkgame.js $(stat -c %s "$page/velkgame.js") bytes"
+echo "web: page built in $(($(date +%s) - started)) s, velkgame.wasm $(stat -c %s "$page/velkgame.wasm") bytes"
 
 if [ ! -d tests/web/node_modules/playwright-core ] ||
    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
