@@ -1,13 +1,17 @@
 // The game in headless Chromium: what only the page can get wrong, its picture and colours, keys, boxes,
-// sound, storage and the end of the game; one run starts a level.
+// sound, browser storage and the end of the game; one run starts a level.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import {
-  ATTR, GLYPH, endedText, findActors, launchBrowser, openBox, openPage, readScreen, startServer, storeRecord, waitFor,
-  waitForBox, waitForInfoScreen, waitForLevel,
+  findActor, launchBrowser, openBox, openPage, readScreen, startServer, waitFor, waitForBox, waitForInfoScreen,
+  waitForLevel,
 } from './harness.mjs';
 
+const ARROW = '\u25BA';
 const NOT_FOUND = { title: 'VELK Game Error', text: 'High-Scroe file was not found. High Score have been reset' };
+const notices = (page) => page.evaluate(() => document.getElementById('notices').textContent);
+const endedText = (page) => page.evaluate(() => !document.getElementById('ended').hidden &&
+  document.getElementById('ended-text').textContent);
 let server;
 let browser;
 
@@ -20,161 +24,138 @@ after(async () => {
   server.close();
 });
 
-// Runs body with a fresh page (and empty browser storage); the page's console must stay free of
-// errors, apart from the resource failures a test provokes on purpose.
-async function withPage(body, { allowedErrors = [] } = {}) {
+// Runs body on a fresh page (empty browser storage) after prepare(context); the page console must stay
+// free of errors other than the ones the test provokes.
+async function withPage(body, { prepare = () => {}, allowed = /^$/ } = {}) {
   const session = await openPage(browser);
   try {
+    await prepare(session.context);
     await session.page.goto(server.url);
-    await body(session.page, session);
-    const unexpected = session.errors.filter((text) => !allowedErrors.some((pattern) => pattern.test(text)));
-    assert.deepEqual(unexpected, [], 'errors in the page console');
+    await body(session.page, session.context);
+    assert.deepEqual(session.errors.filter((text) => !allowed.test(text)), [], 'errors in the page console');
   } finally {
     await session.close();
   }
 }
 
-test('the information screen in its colours; an unchanged present touches nothing', async () => {
-  await withPage(async (page) => {
-    const screen = await waitForInfoScreen(page);
-    assert.equal(await page.title(), 'VELK Keyboard Practice Game');
-    const expected = (col) => (col === 8 || col === 28 ? ATTR.ACTOR : ATTR.TEXT);
-    for (let col = 0; col < 79; col++) assert.equal(screen.attrs[22][col], expected(col), `row 22, column ${col}`);
-    assert.ok(screen.attrs[29].every((a) => a === ATTR.FIELD), 'the last row is the field');
-    // The colours as the browser paints them: bright green and bright red on bright blue.
-    const painted = await page.evaluate(() => [22 * 120 + 1, 22 * 120 + 8].map((index) => {
-      const style = getComputedStyle(document.querySelectorAll('#screen span')[index]);
-      return [style.color, style.backgroundColor];
-    }));
-    assert.deepEqual(painted, [['rgb(0, 255, 0)', 'rgb(0, 0, 255)'], ['rgb(255, 0, 0)', 'rgb(0, 0, 255)']]);
-    // The game redraws and presents this screen on every pass; the page must see none of it.
-    const mutations = await page.evaluate(() => new Promise((resolve) => {
-      let count = 0;
-      const observer = new MutationObserver((records) => { count += records.length; });
-      observer.observe(document.getElementById('screen'), { subtree: true, childList: true, characterData: true, attributes: true });
-      setTimeout(() => { observer.disconnect(); resolve(count); }, 500);
-    }));
-    assert.equal(mutations, 0);
-  });
-});
+// Puts a record file holding this record in its three copies straight into browser storage.
+const storeRecord = (page, record) => page.evaluate((value) => new Promise((resolve) => {
+  const bytes = new Uint8Array(262144);
+  for (const index of [19400, 34595, 60295]) new DataView(bytes.buffer).setFloat32(index * 4, value, true);
+  indexedDB.open('velk-files').onsuccess = ({ target: { result: db } }) => {
+    const transaction = db.transaction('files', 'readwrite');
+    transaction.objectStore('files').put(bytes, 'VELKGAME.CFG');
+    transaction.oncomplete = resolve;
+  };
+}), record);
 
-test("a game: 'B' plays the intro with its sound, level 1 opens, arrow keys move the arrow, 'P' pauses", async (t) => {
-  await withPage(async (page) => {
+test('the information screen in its colours; an unchanged picture touches no cell', () => withPage(async (page) => {
+  await waitForInfoScreen(page);
+  // Row 22: bright green text on bright blue, the keys to press in bright red.
+  const painted = await page.evaluate((cells) => cells.map((index) => {
+    const style = getComputedStyle(document.querySelectorAll('#screen span')[22 * 120 + index]);
+    return `${style.color} on ${style.backgroundColor}`;
+  }), [1, 8, 28, 78]);
+  const [green, red] = ['rgb(0, 255, 0) on rgb(0, 0, 255)', 'rgb(255, 0, 0) on rgb(0, 0, 255)'];
+  assert.deepEqual(painted, [green, red, red, green]);
+  // The game presents this screen on every pass; the page must see none of it.
+  const mutations = await page.evaluate(() => new Promise((resolve) => {
+    let count = 0;
+    new MutationObserver((records) => { count += records.length; }).observe(document.getElementById('screen'),
+      { subtree: true, childList: true, characterData: true, attributes: true });
+    setTimeout(() => resolve(count), 500);
+  }));
+  assert.equal(mutations, 0);
+}));
+
+test('a game: intro sound, the record kept in storage, glyphs, arrow keys, pause box, a stored record, Esc',
+  () => withPage(async (page, context) => {
     await waitForInfoScreen(page);
-
-    await t.test('the intro starts its sound with the key', async () => {
-      await page.keyboard.press('Shift+B');  // an upper-case B starts the game too
-      await waitFor('the intro', async () => (await readScreen(page)).rows[0].startsWith(' VELK VELK'));
-      // The sound is fetched and decoded in the background: wait until it has left the 'requested' state.
-      const first = await waitFor('the intro sound to start', async () => {
-        const log = await page.evaluate(() => velkPage.sound.log.map((entry) => `${entry.name}:${entry.state}`));
-        return log.length && !log[0].endsWith(':requested') ? log[0] : null;
-      });
-      assert.match(first, /^VELKGSND1\.wav:(playing|ended|cut)$/);
-    });
-
-    await t.test('level 1 opens after the box about the missing record file, with its glyphs', async () => {
-      assert.deepEqual(await waitForBox(page), { ...NOT_FOUND, buttons: ['OK'] });
-      await page.keyboard.press('Enter');
-      const level = await waitForLevel(page, 1);
-      assert.equal(level.rows[3].slice(17, 23), GLYPH.ARROW.repeat(6));
-      const actors = findActors(level);
-      assert.deepEqual(actors.arrow, { row: 15, col: 1 });
-      assert.deepEqual(actors.heart, { row: 15, col: 119 });
-      assert.equal(level.rows[0][actors.wallCol], '\u251C', 'the level 1 wall glyph');
-    });
-
-    await t.test('arrow keys move the arrow, and the page keeps them from scrolling', async () => {
-      await page.evaluate(() => {
-        window.keptFromBrowser = [];
-        document.addEventListener('keydown', (event) => window.keptFromBrowser.push(event.defaultPrevented));
-      });
-      const moves = [['ArrowRight', 15, 2], ['ArrowDown', 16, 2], ['ArrowLeft', 16, 1], ['ArrowUp', 15, 1]];
-      for (const [key, row, col] of moves) {
-        await page.keyboard.press(key);
-        await waitFor(`the arrow at (${row}, ${col})`, async () => {
-          const { arrow } = findActors(await readScreen(page));
-          return arrow && arrow.row === row && arrow.col === col;
-        }, { timeout: 3000 });
-      }
-      assert.deepEqual(await page.evaluate(() => window.keptFromBrowser), Array(moves.length).fill(true));
-    });
-
-    await t.test("'P' opens the pause box; keys meanwhile do not reach the game, and Enter closes it", async () => {
-      await page.keyboard.press('p');
-      assert.deepEqual(await waitForBox(page), { title: 'VELK Game Message', text: 'Game paused......', buttons: ['OK'] });
-      const paused = findActors(await readScreen(page));
-      await page.keyboard.press('ArrowDown');
-      await page.keyboard.press('Enter');
-      await waitFor('the box to close', async () => !(await openBox(page)), { timeout: 3000 });
-      await new Promise((resolve) => setTimeout(resolve, 200));
-      assert.deepEqual(findActors(await readScreen(page)).arrow, paused.arrow);
-    });
-  });
-});
-
-test("the game's record file is kept in browser storage, and one put there is read", async () => {
-  await withPage(async (page) => {
-    await waitForInfoScreen(page);
-    await page.keyboard.press('b');
+    await page.keyboard.press('Shift+B');
+    // The sound is fetched and decoded in the background: wait until it has left the 'requested' state.
+    const sound = await waitFor('the intro sound', () => page.evaluate(() => {
+      const first = velkPage.sound.log[0];
+      return first && first.state !== 'requested' && `${first.name}:${first.state}`;
+    }));
+    assert.match(sound, /^VELKGSND1\.wav:(playing|ended|cut)$/);
     assert.deepEqual(await waitForBox(page), { ...NOT_FOUND, buttons: ['OK'] });
     await page.keyboard.press('Enter');
-    await waitForLevel(page, 1);
-    await page.evaluate(() => velkFiles.settled());
-    await page.reload();
-    await waitForInfoScreen(page);
-    await page.keyboard.press('b');
-    await waitForLevel(page, 1);
-    assert.equal(await openBox(page), null, 'the file the game wrote was found');
+    const level = await waitForLevel(page, 1);
+    assert.deepEqual(findActor(level, ARROW), { row: 15, col: 1 });
+    assert.deepEqual(findActor(level, '\u2665'), { row: 15, col: 119 });
+    assert.ok(level.some((row) => row.includes('\u251C')), 'the level 1 wall glyph');
 
-    await storeRecord(page, 4321);
-    await page.reload();
-    await waitForInfoScreen(page);
-    await page.keyboard.press('b');
-    const level = await waitForLevel(page, 1);  // no box: the record file was found
-    assert.equal(level.rows[1].slice(0, 25), ' Record high score: 4321 ');
-    assert.equal(await openBox(page), null);
-  });
-});
+    // The zero record saved at the level start: once the page has stored it, a new page finds it.
+    assert.equal(await page.evaluate(() => velkFiles.settled().then(() => velkFiles.storedWrites)), 1);
+    const second = await context.newPage();
+    await second.goto(server.url);
+    await waitForInfoScreen(second);
+    await second.keyboard.press('b');
+    await waitForLevel(second, 1);
+    assert.equal(await openBox(second), null, 'the stored record was found');
+    assert.equal(await notices(second), '');
 
-test('a broken package shows its box, then the ended page, which starts the game again', async () => {
-  const cases = [
-    { file: 'VELKGSND3.wav', fault: 'one byte short', title: 'VELK Game Error 3', allowed: [] },
-    { file: 'VELKGAME.exe', fault: 'missing', title: 'VELK Game Error A', allowed: [/404/] },
-  ];
-  for (const { file, fault, title, allowed } of cases) {
-    const session = await openPage(browser);
-    try {
-      const { page, context } = session;
-      await context.route(`**/${file}`, async (route) => {
-        if (fault === 'missing') return route.fulfill({ status: 404, body: '' });
-        const response = await route.fetch();
-        return route.fulfill({ response, body: (await response.body()).subarray(1) });
-      });
-      await page.goto(server.url);
-      assert.deepEqual(await waitForBox(page), {
-        title, text: 'File Package Error. Please re-download the package', buttons: ['OK'],
-      }, `${file} ${fault}`);
-      await page.keyboard.press('Enter');
-      assert.equal(await waitFor('the ended page', () => endedText(page)), 'The game has ended (exit code 0).');
-      await context.unroute(`**/${file}`);
-      await page.click('#ended-again');
-      await waitForInfoScreen(page);
-      assert.equal(await endedText(page), null);
-      assert.deepEqual(session.errors.filter((text) => !allowed.some((pattern) => pattern.test(text))), []);
-    } finally {
-      await session.close();
+    await page.evaluate(() => {
+      window.kept = [];
+      document.addEventListener('keydown', (event) => window.kept.push(event.defaultPrevented));
+    });
+    const moves = [['ArrowRight', 15, 2], ['ArrowDown', 16, 2], ['ArrowLeft', 16, 1], ['ArrowUp', 15, 1]];
+    for (const [key, row, col] of moves) {
+      await page.keyboard.press(key);
+      await waitFor(`${key}: the arrow at (${row}, ${col})`, async () => {
+        const arrow = findActor(await readScreen(page), ARROW);
+        return arrow?.row === row && arrow.col === col;
+      }, 3000);
     }
-  }
-});
+    assert.deepEqual(await page.evaluate(() => window.kept), [true, true, true, true], 'arrow keys do not scroll');
 
-test('Esc ends the game with exit code 1', async () => {
-  await withPage(async (page) => {
-    await waitForInfoScreen(page);
-    await page.keyboard.press('Escape');
-    assert.equal(await waitFor('the ended page', () => endedText(page)), 'The game has ended (exit code 1).');
-    // Keys after the end reach nothing and break nothing.
-    await page.keyboard.press('b');
-    assert.equal(await openBox(page), null);
-  });
-});
+    await page.keyboard.press('p');
+    assert.equal((await waitForBox(page)).text, 'Game paused......');
+    await page.keyboard.press('ArrowDown');  // the open box holds the keys
+    await page.keyboard.press('Enter');
+    await waitFor('the box to close', async () => !(await openBox(page)));
+    await new Promise((resolve) => setTimeout(resolve, 200));
+    assert.deepEqual(findActor(await readScreen(page), ARROW), { row: 15, col: 1 });
+
+    await storeRecord(second, 4321);
+    await second.reload();
+    await waitForInfoScreen(second);
+    await second.keyboard.press('b');
+    assert.equal((await waitForLevel(second, 1))[1].slice(0, 25), ' Record high score: 4321 ');
+
+    await second.reload();
+    await waitForInfoScreen(second);
+    await second.keyboard.press('Escape');
+    assert.equal(await waitFor('the ended page', () => endedText(second)), 'The game has ended (exit code 1).');
+    await second.keyboard.press('b');  // keys after the end reach nothing
+    assert.equal(await openBox(second), null);
+  }));
+
+test('a missing package file: its line, its box, the ended page, a new start', () => withPage(async (page, context) => {
+  const { title, text } = await waitForBox(page);
+  assert.deepEqual([title, text], ['VELK Game Error 3', 'File Package Error. Please re-download the package']);
+  assert.equal(await notices(page), 'VELKGSND3.wav could not be loaded (HTTP 404).');
+  await page.keyboard.press('Enter');
+  assert.equal(await waitFor('the ended page', () => endedText(page)), 'The game has ended (exit code 0).');
+  await context.unroute('**/VELKGSND3.wav');
+  await page.click('#ended-again');
+  await waitForInfoScreen(page);
+  assert.equal(await endedText(page), false);
+}, {
+  prepare: (context) => context.route('**/VELKGSND3.wav', (route) => route.fulfill({ status: 404 })),
+  allowed: /404/,
+}));
+
+test('storage that refuses writes shows its line, and the game plays on', () => withPage(async (page) => {
+  await waitForInfoScreen(page);
+  await page.keyboard.press('b');
+  assert.deepEqual(await waitForBox(page), { ...NOT_FOUND, buttons: ['OK'] });
+  await page.keyboard.press('Enter');
+  await waitForLevel(page, 1);
+  const line = 'Browser storage refused to keep the record high score (QuotaExceededError).';
+  assert.equal(await waitFor('the storage line', () => notices(page)), line);
+}, {
+  prepare: (context) => context.addInitScript(() => {
+    IDBObjectStore.prototype.put = () => { throw new DOMException('full', 'QuotaExceededError'); };
+  }),
+}));
