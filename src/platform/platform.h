@@ -35,8 +35,8 @@ int PlatformCountInput(uint32_t* pending);
 int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read);
 void PlatformFlushInput();
 // Called when a pass found nothing to do: blocks until input may be waiting, a signal or a resize needs
-// handling, or the millisecond clock reaches deadline (NO_DEADLINE: no limit). It may return early; the
-// caller counts input again either way.
+// handling, or the millisecond clock reaches deadline (NO_DEADLINE: no limit; one already passed: returns
+// at once). It may return early; the caller counts input again either way.
 constexpr int64_t NO_DEADLINE = -1;
 void PlatformWaitForInput(int64_t deadline);
 
