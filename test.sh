@@ -26,7 +26,6 @@ stage "sanitizer build and tests" build_and_test build/asan -DCMAKE_BUILD_TYPE=D
 
 stages=(
     tests/terminal/run.sh
-    tests/terminal/robust.sh
     tests/save/run.sh
     tests/install/run.sh
     tests/win32/run.sh
