@@ -30,7 +30,6 @@ stage "sanitizer build and tests" build_and_test build/asan "${VELK_FUZZ_BUILD_A
 
 stages=(
     tests/terminal/run.sh
-    tests/terminal/robust.sh
     tests/save/run.sh
     tests/install/run.sh
     tests/win32/run.sh

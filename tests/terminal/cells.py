@@ -1,55 +1,46 @@
 #!/usr/bin/env python3
-"""Reads tmux's `capture-pane -p -e` output and reports cells: glyph and colour indexes (0-15, 256-colour, d: default).
+"""Checks cells of a tmux `capture-pane -p -e -N` capture read from standard input; colours are indexes, d: default.
 
-  cells.py FILE at ROW COL    the cell: "<glyph> <fg> <bg>", a blank glyph shown as _
-  cells.py FILE pairs         how many distinct fg/bg pairs the non-blank cells show
+  cells.py "ROW COL GLYPH FG BG"...   each cell shows that glyph (_: blank) in those colours
+  cells.py pairs MIN                  the non-blank cells show at least MIN distinct fg/bg pairs
 """
 import re
 import sys
 
-SGR = re.compile(r"\x1b\[([0-9;]*)m")
 
-
-def parse(text):
-    """The screen as rows of (glyph, fg, bg); tmux carries the colour state from one line to the next."""
-    fg, bg, bold = "d", "d", False
-    rows = []
+def screen(text):
+    """The rows of (glyph, fg, bg); tmux carries the colour state from one line to the next."""
+    now, rows = {"fg": "d", "bg": "d"}, []
     for line in text.split("\n"):
-        row, pos = [], 0
-        while pos < len(line):
-            match = SGR.match(line, pos)
-            if match:
-                params = [int(p or 0) for p in match.group(1).split(";")]
-                i = 0
-                while i < len(params):
-                    p = params[i]
-                    if p in (38, 48) and i + 2 < len(params) and params[i + 1] == 5:
-                        fg, bg, i = (params[i + 2], bg, i + 2) if p == 38 else (fg, params[i + 2], i + 2)
-                    elif p == 0:
-                        fg, bg, bold = "d", "d", False
-                    elif p in (1, 22):
-                        bold = p == 1
-                    elif 30 <= p <= 37 or 90 <= p <= 97:
-                        fg = p - 30 if p < 90 else p - 82
-                    elif 40 <= p <= 47 or 100 <= p <= 107:
-                        bg = p - 40 if p < 100 else p - 92
-                    elif p in (39, 49):
-                        fg, bg = ("d", bg) if p == 39 else (fg, "d")
-                    i += 1
-                pos = match.end()
-            elif line[pos] == "\x1b":  # another escape (charset and the like): skip its introducer
-                pos += 2
-            else:
-                row.append((line[pos], fg + 8 if bold and isinstance(fg, int) and fg < 8 else fg, bg))
-                pos += 1
-        rows.append(row)
+        rows.append([])
+        for sgr, glyph in re.findall(r"(\x1b\[[0-9;]*m)|\x1b.|(.)", line):  # other escapes: only the introducer
+            codes = iter(int(code or 0) for code in sgr[2:-1].split(";")) if sgr else iter(())
+            for code in codes:
+                if code in (38, 48):  # 38;5;N: a 256-colour index
+                    next(codes)
+                    now["fg" if code == 38 else "bg"] = next(codes)
+                elif code == 0:
+                    now = {"fg": "d", "bg": "d"}
+                elif code in (39, 49):
+                    now["fg" if code == 39 else "bg"] = "d"
+                elif code // 10 in (3, 4, 9, 10):  # 30-37 40-47, and the bright 90-97 100-107
+                    now["fg" if code // 10 in (3, 9) else "bg"] = code % 10 + (8 if code >= 90 else 0)
+            if glyph:
+                rows[-1].append((glyph, now["fg"], now["bg"]))
     return rows
 
 
-rows = parse(open(sys.argv[1], encoding="utf-8", errors="replace").read())
-if sys.argv[2] == "at":
-    r, c = int(sys.argv[3]), int(sys.argv[4])
+rows = screen(sys.stdin.buffer.read().decode("utf-8", "replace"))
+if sys.argv[1] == "pairs":
+    count = len({cell[1:] for row in rows for cell in row if cell[0] != " "})
+    print(f"     {count} colour pairs")
+    sys.exit(count < int(sys.argv[2]))
+wrong = 0
+for want in sys.argv[1:]:
+    r, c = map(int, want.split()[:2])
     glyph, fg, bg = rows[r][c] if r < len(rows) and c < len(rows[r]) else (" ", "d", "d")
-    print(f"{'_' if glyph == ' ' else glyph} {fg} {bg}")
-else:
-    print(len({(fg, bg) for row in rows for glyph, fg, bg in row if glyph != " "}))
+    got = f"{r} {c} {'_' if glyph == ' ' else glyph} {fg} {bg}"
+    if got != want:
+        print(f"     cell {got}, expected {want}")
+        wrong += 1
+sys.exit(wrong > 0)
