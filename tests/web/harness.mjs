@@ -46,13 +46,8 @@ export async function openPage(browser) {
   return { context, page, errors, cdp, close: () => context.close() };
 }
 
-// The picture as the page shows it: its 30 rows of text, blank while the page is still loading.
-export function readScreen(page) {
-  return page.evaluate(() => {
-    const text = [...document.querySelectorAll('#screen span')].map((span) => span.textContent).join('');
-    return [...Array(30)].map((_, row) => text.slice(row * 120, row * 120 + 120).padEnd(120));
-  });
-}
+// The picture's 30 rows of text as the page paints them, blank while the page is still loading.
+export const readScreen = (page) => page.evaluate(() => velkPage.screen.text().match(/.{120}/gs));
 
 // Where a glyph (the arrow, the heart) is on the field, below the status rows.
 export function findActor(rows, glyph) {
