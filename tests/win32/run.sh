@@ -73,8 +73,8 @@ check "the information screen and the console title show" eval 'wait_for smoke "
     [ "$(tm display-message -p -t smoke "#{pane_title}")" = "VELK Keyboard Practice Game" ]'
 check "'b' plays the intro, then level 1 with the arrow (U+25BA), the heart (U+2665) and the wall (U+251C)" eval 'tm send-keys -t smoke b &&
     wait_for smoke "Current level: 1" 25 && shows smoke "Lives remained: ►►►►►►" && shows smoke ♥ && shows smoke ├'
-check "Right moves the arrow" eval 'tm send-keys -t smoke Right &&
-    wait_until 5 eval '\''[[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]'\'
+arrow_moved() { [[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]; }
+check "Right moves the arrow" eval 'tm send-keys -t smoke Right && wait_until 5 arrow_moved'
 check "Esc ends the program with 1; the record was written (262,144 bytes)" eval 'tm send-keys -t smoke Escape &&
     wait_file "$smoke/exit-code" 20 && [ "$(cat "$smoke/exit-code")" = 1 ] && [ "$(stat -c %s "$smoke/VELKGAME.CFG")" = 262144 ]'
 # Outside its package the program stops at the package check; without a display its box returns at once.
