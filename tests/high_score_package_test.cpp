@@ -113,33 +113,6 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
     }
 }
 
-TEST_F(HighScoreFile, ABeatenRecordIsSavedAndReadBackAtTheNextLevel) {
-    // A longer file of record 50 is rewritten whole, at the format's size; 100 completes level 1.
-    Write(folder / "VELKGAME.CFG", RecordFile(50.0f, 50.0f, 50.0f, FILE_BYTES + 5000, 0xFF));
-    const GameRun run = Run(ShortGameScript(9000));
-    EXPECT_TRUE(BoxesOf(run).empty()) << run.Texts();
-    const Bytes after = Read(folder / "VELKGAME.CFG");
-    ExpectFreshFile(after, 100.0f, "saved");
-    EXPECT_EQ(run.Row(1).rfind(" Record high score: 100 ", 0), 0u) << run.screen;
-    EXPECT_EQ(run.Row(2).rfind(" Your current score: 100 ", 0), 0u) << run.screen;
-}
-
-TEST_F(HighScoreFile, AResetKeepsTheGameScoreAndTheShownRecord) {
-    Write(folder / "VELKGAME.CFG", RecordFile(5000.0f, 5000.0f, 5000.0f));
-    // The file goes bad while level 1 is played; the completion (100 points) does not beat 5,000.
-    int32_t recordAtLevel2 = -1;
-    SetScriptedPresentObserver([&](int64_t now, const Cell*) {
-        if (now == 4800) Write(folder / "VELKGAME.CFG", RecordFile(100.0f, 100.0f, 101.0f));
-        if (now == 6400) recordAtLevel2 = gameState.highScore;
-    });
-    const GameRun run = Run(ShortGameScript(9000));
-    EXPECT_EQ(BoxesOf(run), std::vector<std::string>{"6400 " + CORRUPT});
-    EXPECT_EQ(recordAtLevel2, 5000);
-    // After the lost life the level starts again and reads the reset file.
-    EXPECT_EQ(run.Row(1).rfind(" Record high score: 0 ", 0), 0u) << run.screen;
-    ExpectFreshFile(Read(folder / "VELKGAME.CFG"), 0.0f, "reset file");
-}
-
 TEST_F(HighScoreFile, AFolderWhereTheFileCannotBeWritten) {
     // Root writes past permission bits; a directory of the file's name stops it. Every level start
     // reports it, the restart after the lost life included, and the game goes on.

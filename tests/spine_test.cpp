@@ -26,20 +26,6 @@ TEST_F(Spine, EscEndsTheProgramWithTheExitKeyAndCode1) {
     }
 }
 
-TEST_F(Spine, KeysDuringTheIntroWaitForTheNewGame) {
-    Run("at 10 key b\nat 2000 key Right\nend 4400\n");
-    EXPECT_EQ(gameState.playerCol, 2);
-    EXPECT_EQ(gameState.prevPlayerCol, 2);
-}
-
-TEST_F(Spine, KeysWhileABoxIsOpenAreLostAndDuringAPauseWait) {
-    // The pause box is open from 5000 to 5500; the first wall step fires at 4310 + 701 and pauses 60 ms.
-    Run("at 10 key b\nat 5000 key p\nbox ok 0\nbox ok 500\nat 5200 key Right\nend 5700\n");
-    EXPECT_EQ(gameState.playerCol, 1);
-    Run("at 10 key b\nat 5030 key Down\nend 5200\n");
-    EXPECT_EQ(gameState.playerRow, 16);
-}
-
 TEST_F(Spine, FailedInputCounts) {
     // boxAt -1: recovered
     struct Case { const char* script; long long boxAt; long long exitAt; } const cases[] = {
@@ -73,14 +59,6 @@ TEST_F(Spine, TimersFireOnlyWhenMoreThanTheirPeriodHasPassed) {
     for (const LogEvent& present : run.Find("present ")) stepShown = stepShown || present.time == steps[0].time;
     EXPECT_TRUE(stepShown) << "each wall step is shown at once";
     EXPECT_EQ(heartMoves, (std::vector<long long>{4310 + 8401, 4310 + 8401 + 8401}));
-}
-
-TEST_F(Spine, StartLevelPutsTheGateByTheParityOfTheSecond) {
-    // The level starts at 4310 ms, in calendar second epoch + 4; its first wall step moves the gate once.
-    for (const long long epoch : {1800000000LL, 1800000001LL}) {
-        Run("epoch " + std::to_string(epoch) + "\nat 10 key b\nend 4400\n");
-        EXPECT_EQ(gameState.prevGateRow, epoch % 2 ? 24 : 6) << epoch;
-    }
 }
 
 }  // namespace
