@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "files/package_check.h"
 #include "game/game_state.h"
 #include "scripted_game.h"
 
@@ -119,6 +120,7 @@ TEST_F(HighScoreFile, AFolderWhereTheFileCannotBeWritten) {
     fs::create_directory(folder / "VELKGAME.CFG");
     const GameRun run = Run(ShortGameScript(9000));
     EXPECT_EQ(BoxesOf(run), (std::vector<std::string>{"4310 " + NOT_FOUND, "6400 " + NOT_FOUND, "8200 " + NOT_FOUND}));
+    EXPECT_EQ(run.Row(2).rfind(" Your current score: 100 ", 0), 0u) << "the reset keeps the game's score";
 }
 
 TEST_F(PackageCheck, TheFirstFailingFileIsReportedOnceAndTheProgramEnds) {
@@ -151,6 +153,8 @@ TEST_F(PackageCheck, TheFirstFailingFileIsReportedOnceAndTheProgramEnds) {
                                         : "0 setup\n";
         EXPECT_EQ(run.Texts().substr(0, box.size()), box) << c.changes[0].name << " " << c.changes[0].size;
     }
+    // Only the game compares the answer with zero: a pass is 1.
+    EXPECT_EQ(CheckPackageFile("VELKGSND2.wav", 1504), 1);
 }
 
 }  // namespace
