@@ -16,13 +16,9 @@ using Field = ScriptedGame;
 
 // Draws until the next value of the random source has the wanted parity.
 void NextDrawIs(bool even) {
-    for (;;) {
-        const uint32_t saved = gameRandomState;
-        const bool next = GameRandom() % 2 == 0;
-        gameRandomState = saved;
-        if (next == even) return;
-        GameRandom();
-    }
+    uint32_t saved = gameRandomState;
+    while ((GameRandom() % 2 == 0) != even) saved = gameRandomState;
+    gameRandomState = saved;
 }
 
 TEST_F(Field, WallStylesByLevel) {

@@ -21,44 +21,46 @@ struct InfoRow {
     std::string text;  // as written: row 8 is one character longer than the screen
 };
 
-const std::vector<InfoRow>& InfoRows() {
-    static const std::vector<InfoRow> rows = {
-        {1, " Background: VELK(R) 1.0 software requires keyboard to operate. This game is to aid the learning of the VELK."},
-        {2, " VELK is simple. We prefer simple software which solves big problems. The game follows the same trait."},
-        {3, " Game goal: Yourself (the red arrow) need to touch the heart (the target) before the moving wall reach the end."},
-        {4, " Key strokes: Use the 4 arrow keys to operate. 'P' for pause. 'Esc' for quit. 'S' for sound On/Off."},
-        {5, " Score: The score is added based on 'level * 100'. For example, you score 300 points when you finish level 3."},
-        {6, " Lives: You have total of 6 lives. Whenever you get 2000 points, you will be rewarded with an extra life."},
-        {7, " Behind the scene: The gate moves up and down randomly. You need to find the right time to pass it."},
-        {8, " Requirements: Game was developed on Windows 10 so it will run on it. The code is 32-Bit, so it may run on other Windows."},
-        {9, " Legal: Game is provided 'as-is' without any warranty. We do not provide technical support on it."},
-        {10, " Privacy: The game does not send any information to us or to any other parties. https://velk.example/privacy"},
-        {11, " Security: We do not implant any spam or phishing mechanism in the game. We used standard C++ tools without any"},
-        {12, "   third-party hidden components (like .obj, .lib, .dll). You run it if you trust our 30-year no-foul-play history."},
-        {13, " Known issues: The keyboard sometimes loses the input. We are not sure why yet."},
-        {14, " Feedback: You are welcome to provide bug report and feedback through email which is shown on our website."},
-        {15, " Tips: On some Windows, you may need to drag the lower-right hand corner of the window to make it all right."},
-        {16, " Tips: you may need to retreat (move to the left), especially after level 15 when the electrical zapping starts."},
-        {17, " The game can be downloaded from https://velk.example/download. Other ways of distribution are prohibited."},
-        {18, " No one should modify the binary code or reverse-engineer the game."},
-        {19, " Warning: Too much video game playing may harm yourself or have adverse influence on your work. Play with caution."},
-        {20, std::string(82, ' ')},
-        {22, " Press 'B' to begin. Press 'J' to jump to Level 16. Press 'Esc' to quit. Enjoy!"},
-        {26, " VELK Game, Version: 1.1, Build: 1.0"},
-        {27, " Copyright (C) 2026 VELK Software. All rights reserved."},
-        {28, " https://velk.example/game"},
-    };
-    return rows;
-}
+const InfoRow INFO_ROWS[] = {
+    {1, " Background: VELK(R) 1.0 software requires keyboard to operate. This game is to aid the learning of the VELK."},
+    {2, " VELK is simple. We prefer simple software which solves big problems. The game follows the same trait."},
+    {3, " Game goal: Yourself (the red arrow) need to touch the heart (the target) before the moving wall reach the end."},
+    {4, " Key strokes: Use the 4 arrow keys to operate. 'P' for pause. 'Esc' for quit. 'S' for sound On/Off."},
+    {5, " Score: The score is added based on 'level * 100'. For example, you score 300 points when you finish level 3."},
+    {6, " Lives: You have total of 6 lives. Whenever you get 2000 points, you will be rewarded with an extra life."},
+    {7, " Behind the scene: The gate moves up and down randomly. You need to find the right time to pass it."},
+    {8, " Requirements: Game was developed on Windows 10 so it will run on it. The code is 32-Bit, so it may run on other Windows."},
+    {9, " Legal: Game is provided 'as-is' without any warranty. We do not provide technical support on it."},
+    {10, " Privacy: The game does not send any information to us or to any other parties. https://velk.example/privacy"},
+    {11, " Security: We do not implant any spam or phishing mechanism in the game. We used standard C++ tools without any"},
+    {12, "   third-party hidden components (like .obj, .lib, .dll). You run it if you trust our 30-year no-foul-play history."},
+    {13, " Known issues: The keyboard sometimes loses the input. We are not sure why yet."},
+    {14, " Feedback: You are welcome to provide bug report and feedback through email which is shown on our website."},
+    {15, " Tips: On some Windows, you may need to drag the lower-right hand corner of the window to make it all right."},
+    {16, " Tips: you may need to retreat (move to the left), especially after level 15 when the electrical zapping starts."},
+    {17, " The game can be downloaded from https://velk.example/download. Other ways of distribution are prohibited."},
+    {18, " No one should modify the binary code or reverse-engineer the game."},
+    {19, " Warning: Too much video game playing may harm yourself or have adverse influence on your work. Play with caution."},
+    {20, std::string(82, ' ')},
+    {22, " Press 'B' to begin. Press 'J' to jump to Level 16. Press 'Esc' to quit. Enjoy!"},
+    {26, " VELK Game, Version: 1.1, Build: 1.0"},
+    {27, " Copyright (C) 2026 VELK Software. All rights reserved."},
+    {28, " https://velk.example/game"},
+};
 
 uint16_t AttributeAt(const Cell* cells, int row, int col) { return cells[row * SCREEN_COLS + col].attribute; }
 
 TEST_F(InfoScreen, EveryRowAsShownWithItsColours) {
-    const GameRun run = Run("at 50 key Esc\n");
+    // Key-up and other records are skipped; the screen is rebuilt and presented at start and after each pass.
+    const GameRun run = Run("at 10 up b\nat 10 other\nat 50 key Esc\n");
     const Cell* picture = ScriptedLastPicture();
+    ASSERT_GE(run.events.size(), 2u) << run.log;
+    EXPECT_EQ(run.events[0].text, "setup");
+    EXPECT_EQ(run.Find("present ").size(), 1u) << run.Texts();
+    EXPECT_EQ(run.log.substr(run.log.find("presents")), "presents 50\nscreen\n" + run.screen);
     for (int row = 0; row < SCREEN_ROWS; ++row) {
         std::string text;
-        for (const InfoRow& line : InfoRows()) {
+        for (const InfoRow& line : INFO_ROWS) {
             if (line.row != row) continue;
             text = line.text.substr(0, SCREEN_COLS);  // row 8's full stop is overwritten by row 9
         }
@@ -77,42 +79,33 @@ TEST_F(InfoScreen, EveryRowAsShownWithItsColours) {
     EXPECT_EQ(AttributeAt(picture, 9, 0), ATTR_TEXT) << "row 8's last character, overwritten by row 9";
 }
 
-struct Frame {
-    int64_t time;
-    std::vector<Cell> cells;
-};
-
-TEST_F(Intro, ThreeFramesOfVelkGroupsInDrawnColoursThenTheLevel) {
-    std::vector<Frame> frames;
+TEST_F(Intro, ThreeFramesOfVelkGroupsInDrawnColours) {
+    std::vector<std::vector<Cell>> frames;
     SetScriptedPresentObserver([&frames](int64_t now, const Cell* cells) {
-        if (now >= 10) frames.push_back({now, std::vector<Cell>(cells, cells + SCREEN_CELLS)});
+        if (now >= 10) frames.emplace_back(cells, cells + SCREEN_CELLS);
     });
-    const GameRun run = Run("at 10 key b\nend 4400\n");
+    Run("at 10 key b\nend 4400\n");
 
     // The intro is the first user of the random source: one colour per group of five cells, 720 a frame.
     ResetGameGlobals();
     std::vector<uint16_t> colours(3 * 720);
     for (uint16_t& colour : colours) colour = static_cast<uint16_t>(GameRandom() % 256);
-
-    ASSERT_GE(frames.size(), 5u) << run.Texts();
-    const int64_t times[] = {10, 1010, 2010, 3010, 4310};
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(frames[i].time, times[i]) << "present " << i;
+    ASSERT_GE(frames.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
         const size_t frame = std::min<size_t>(i, 2);  // the third frame is presented twice
         for (int k = 0; k < SCREEN_CELLS; ++k) {
-            const Cell& cell = frames[i].cells[static_cast<size_t>(k)];
+            const Cell& cell = frames[i][static_cast<size_t>(k)];
             const uint16_t colour = colours[frame * 720 + static_cast<size_t>(k / 5)];
             if (cell.character != static_cast<uint16_t>(" VELK"[k % 5]) || cell.attribute != colour) {
-                ADD_FAILURE() << "present " << i << ", cell " << k << ": '" << static_cast<char>(cell.character)
-                              << "' 0x" << std::hex << cell.attribute;
+                ADD_FAILURE() << "present " << i << ", cell " << k;
                 break;
             }
         }
     }
-    EXPECT_EQ(frames[0].cells[0].attribute, 0x29);
-    EXPECT_EQ(frames[0].cells[5].attribute, 0x23);
-    EXPECT_EQ(frames[0].cells[10].attribute, 0xBE);
-    EXPECT_EQ(run.Row(1).rfind(" Record high score: 0 ", 0), 0u) << run.screen;
+    // The first values of a fresh process's random source.
+    EXPECT_EQ(colours[0], 0x29);
+    EXPECT_EQ(colours[1], 0x23);
+    EXPECT_EQ(colours[2], 0xBE);
 }
 
 // Each event sounds its cue; with the sound off ('s' first) the same run makes no sound and keeps every

@@ -5,43 +5,26 @@
 
 namespace {
 
-TEST(ScriptReader, KeyNamesGiveCharacterAndVirtualKey) {
-    struct Case { const char* name; char character; uint16_t virtualKey; } const cases[] = {
-        {"Esc", 0x1B, 0x1B}, {"Down", 0, 0x28}, {"b", 'b', 0x42}, {"B", 'B', 0x42}, {"+", '+', 0}
-    };
-    for (const Case& c : cases) {
-        Script script;
-        std::string error;
-        ASSERT_TRUE(ParseScript(std::string("at 5 key ") + c.name + "\n", "s", script, error)) << error;
-        const InputRecord& r = script.records.at(0).record;
-        EXPECT_EQ(r.eventType, INPUT_KEY_EVENT) << c.name;
-        EXPECT_EQ(r.keyDown, 1) << c.name;
-        EXPECT_EQ(r.asciiChar, c.character) << c.name;
-        EXPECT_EQ(r.virtualKeyCode, c.virtualKey) << c.name;
-    }
-}
-
-TEST(ScriptReader, RecordsByTimeThenLineAndTheDirectives) {
+TEST(ScriptReader, RecordsByTimeThenLineWithTheirKeys) {
     Script script;
     std::string error;
-    ASSERT_TRUE(ParseScript("epoch 17\nat 30 key a\nat 10 key b\n# note\n\nat 10 up c   # trailing\nat 0 other\n"
-                            "box cancel 250\nat 5 fail-input 2\nend 900\n", "s", script, error)) << error;
-    ASSERT_EQ(script.records.size(), 4u);
-    EXPECT_EQ(script.records[0].record.eventType, INPUT_MOUSE_EVENT);
-    EXPECT_EQ(script.records[1].record.asciiChar, 'b');
-    EXPECT_EQ(script.records[2].record.keyDown, 0);
-    EXPECT_EQ(script.records[3].record.asciiChar, 'a');
+    ASSERT_TRUE(ParseScript("epoch 17\nat 30 key Esc\nat 10 key b\n# note\n\nat 10 up Down   # trailing\nat 0 other\n"
+                            "at 40 key +\nend 900\n", "s", script, error)) << error;
+    struct Case { uint16_t type; int keyDown; char character; uint16_t virtualKey; } const cases[] = {
+        {INPUT_MOUSE_EVENT, 0, 0, 0}, {INPUT_KEY_EVENT, 1, 'b', 0x42}, {INPUT_KEY_EVENT, 0, 0, 0x28},
+        {INPUT_KEY_EVENT, 1, 0x1B, 0x1B}, {INPUT_KEY_EVENT, 1, '+', 0},
+    };
+    ASSERT_EQ(script.records.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const InputRecord& r = script.records[i].record;
+        EXPECT_EQ(r.eventType, cases[i].type) << i;
+        if (cases[i].type != INPUT_KEY_EVENT) continue;
+        EXPECT_EQ(r.keyDown, cases[i].keyDown) << i;
+        EXPECT_EQ(r.asciiChar, cases[i].character) << i;
+        EXPECT_EQ(r.virtualKeyCode, cases[i].virtualKey) << i;
+    }
     EXPECT_EQ(script.epoch, 17);
-    ASSERT_EQ(script.boxes.size(), 1u);
-    EXPECT_FALSE(script.boxes[0].ok);
-    EXPECT_EQ(script.boxes[0].delay, 250);
-    ASSERT_EQ(script.failures.size(), 1u);
-    EXPECT_EQ(script.failures[0].remaining, 2);
-    EXPECT_TRUE(script.hasEnd);
     EXPECT_EQ(script.endTime, 900);
-    ASSERT_TRUE(ParseScript("", "s", script, error));
-    EXPECT_EQ(script.epoch, 1800000000);
-    EXPECT_FALSE(script.hasEnd);
 }
 
 TEST(ScriptReader, BadLinesAreNamedWithTheirLineNumber) {
@@ -53,10 +36,8 @@ TEST(ScriptReader, BadLinesAreNamedWithTheirLineNumber) {
     for (const char* text : cases) {
         Script script;
         std::string error;
-        const std::string where = "f:2: ";
         EXPECT_FALSE(ParseScript(std::string("at 5 key Esc\n") + text, "f", script, error)) << text;
-        EXPECT_EQ(error.rfind(where, 0), 0u) << text << " gave " << error;
-        EXPECT_GT(error.size(), where.size()) << "the error says why";
+        EXPECT_EQ(error.rfind("f:2: ", 0), 0u) << text << " gave " << error;
     }
 }
 

@@ -24,7 +24,6 @@ struct GameRun {
 
     std::vector<LogEvent> Find(const std::string& prefix) const;  // events whose text starts with prefix
     long long TimeOf(const std::string& text) const;             // time of the first event with this text, or -1
-    bool Has(const std::string& text) const { return TimeOf(text) >= 0; }
     std::string Texts() const;  // "TIME TEXT" lines, for failure messages
     std::string Row(int row) const;  // a row of the final picture
 };
