@@ -44,6 +44,7 @@ void ScriptedGame::TearDown() {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
     SetScriptedPresentObserver(nullptr);
+    SetScriptedInputHook(nullptr);
 }
 
 void ScriptedGame::WriteFileOfSize(const std::string& name, long size) {
