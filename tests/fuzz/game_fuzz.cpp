@@ -1,10 +1,12 @@
 // Fuzz target: the whole game under keys, box answers, input failures and the clock's pace made of the fuzzer's
 // bytes, for a bounded number of input passes; after every pass the game's invariants must hold.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 #include "console/screen.h"
@@ -20,11 +22,7 @@ InputRecord Key(char character, uint16_t virtualKey) { return InputRecord{INPUT_
 const InputRecord KEYS[] = {Key(0, 0x27), Key(0, 0x27), Key(0, 0x25), Key(0, 0x26), Key(0, 0x28), Key('b', 'B'),
                             Key('J', 'J'), Key('p', 'P'), Key('s', 'S'), Key('x', 'X'), Key('\r', 0x0D), Key(0x1B, 0x1B)};
 
-struct Pace {
-    int64_t from;          // virtual time from which...
-    int64_t milliseconds;  // ...each pass also takes this long: a slow or stalling machine
-};
-std::vector<Pace> paces;
+std::vector<std::pair<int64_t, int64_t>> paces;  // from a virtual time on, each pass also takes this long
 size_t nextPace;
 int64_t pace;
 long passes;
@@ -51,14 +49,12 @@ bool PictureHoldsOnlyDrawnGlyphs() {
     const Cell* picture = ScriptedLastPicture();
     if (std::memcmp(seen, picture, sizeof seen) == 0) return true;
     std::memcpy(seen, picture, sizeof seen);
-    bool drawn = true;
-    for (const Cell& cell : seen) drawn &= DrawnGlyph(cell.character);
-    return drawn;
+    return std::all_of(seen, seen + SCREEN_CELLS, [](const Cell& cell) { return DrawnGlyph(cell.character); });
 }
 
 void AfterPass(int64_t now) {
     if (++passes > MAX_PASSES) throw ScriptedRunStopped{};
-    for (; nextPace < paces.size() && paces[nextPace].from <= now; ++nextPace) pace = paces[nextPace].milliseconds;
+    for (; nextPace < paces.size() && paces[nextPace].first <= now; ++nextPace) pace = paces[nextPace].second;
     ScriptedAdvanceClock(pace);
     const GameState& g = gameState;
     FUZZ_CHECK(g.level >= 1);
