@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <vector>
 
 namespace icon {
 
@@ -36,6 +38,21 @@ inline uint8_t PixelAt(int x, int y) {
         return BRIGHT_RED;
     }
     return BRIGHT_BLUE;
+}
+
+// Writes the whole file or says why not on standard error, naming the tool.
+inline bool WriteWholeFile(const char* tool, const char* path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        std::perror(path);
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0 || !written) {
+        std::fprintf(stderr, "%s: cannot write %s\n", tool, path);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace icon

@@ -74,15 +74,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velk-icon-png: compression failed\n");
         return 1;
     }
-    std::FILE* file = std::fopen(argv[2], "wb");
-    if (file == nullptr) {
-        std::perror(argv[2]);
-        return 1;
-    }
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "velk-icon-png: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return icon::WriteWholeFile("velk-icon-png", argv[2], png) ? 0 : 1;
 }

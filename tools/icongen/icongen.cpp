@@ -81,15 +81,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::vector<uint8_t> icon = IconFile();
-    std::FILE* file = std::fopen(argv[1], "wb");
-    if (file == nullptr) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    const bool written = std::fwrite(icon.data(), 1, icon.size(), file) == icon.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "icongen: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return icon::WriteWholeFile("icongen", argv[1], icon) ? 0 : 1;
 }
