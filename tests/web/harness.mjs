@@ -15,14 +15,11 @@ const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
 
 export async function startServer() {
   const server = http.createServer((request, response) => {
-    let name = decodeURIComponent(new URL(request.url, 'http://page').pathname);
-    if (name.endsWith('/')) name += 'index.html';
-    const file = path.join(PAGE_DIR, path.normalize(name));
+    const name = new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html');
+    const file = path.join(PAGE_DIR, decodeURIComponent(name));  // join normalises: no way out of the folder
     fs.readFile(file, (error, data) => {
-      const found = !error && file.startsWith(PAGE_DIR);
-      const type = TYPES[path.extname(file)] || 'application/octet-stream';
-      response.writeHead(found ? 200 : 404, { 'Content-Type': type });
-      response.end(found ? data : '');
+      response.writeHead(error ? 404 : 200, { 'Content-Type': TYPES[path.extname(file)] || 'text/plain' });
+      response.end(error ? '' : data);
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -75,19 +72,18 @@ export function openBox(page) {
 
 export const waitForBox = (page) => waitFor('a message box', () => openBox(page));
 
-// The information screen is up once its start-key row is shown.
-export function waitForInfoScreen(page) {
-  return waitFor('the information screen', async () => {
+// Waits until the picture's rows pass test(rows), and returns them.
+export function waitForRows(page, what, test) {
+  return waitFor(what, async () => {
     const rows = await readScreen(page);
-    return rows[22].startsWith(" Press 'B' to begin.") && rows;
-  });
-}
-
-// A level is up once its status rows are painted and the arrow and the heart are on the field.
-export function waitForLevel(page, level) {
-  return waitFor(`level ${level}`, async () => {
-    const rows = await readScreen(page);
-    const actors = findActor(rows, '\u25BA') && findActor(rows, '\u2665');
-    return rows[4].startsWith(` Current level: ${level} `) && actors && rows;
+    return test(rows) && rows;
   }, 15000);
 }
+
+// The information screen is up once its start-key row is shown.
+export const waitForInfoScreen = (page) => waitForRows(page, 'the information screen',
+  (rows) => rows[22].startsWith(" Press 'B' to begin."));
+
+// A level is up once its status rows are painted and the arrow and the heart are on the field.
+export const waitForLevel = (page, level) => waitForRows(page, `level ${level}`, (rows) =>
+  rows[4].startsWith(` Current level: ${level} `) && findActor(rows, '\u25BA') && findActor(rows, '\u2665'));
