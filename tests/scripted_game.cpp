@@ -30,9 +30,8 @@ std::string ShortGameScript(long long end) {
 
 void ScriptedGame::SetUp() {
     previous = fs::current_path();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() / ("velk-test-" + std::string(info->test_suite_name()) + "-" + info->name() +
-                                          "-" + std::to_string(static_cast<long>(::getpid())));
+    // ctest runs each test in its own process.
+    folder = fs::temp_directory_path() / ("velk-test-" + std::to_string(static_cast<long>(::getpid())));
     fs::remove_all(folder);
     fs::create_directories(folder);
     fs::current_path(folder);
@@ -67,7 +66,7 @@ GameRun ScriptedGame::Run(const std::string& scriptText) {
     ResetGameGlobals();
     std::ostringstream log;
     GameRun run;
-    run.result = Replay(script, log);
+    Replay(script, log);
     run.log = log.str();
     std::istringstream lines(run.log);
     for (std::string line; std::getline(lines, line) && line.rfind("presents ", 0) != 0;) {

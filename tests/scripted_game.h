@@ -20,7 +20,6 @@ struct GameRun {
     std::string log;               // the whole log, as velk-replay prints it
     std::vector<LogEvent> events;  // the timed lines, before the tail
     std::string screen;            // the final picture as text
-    ScriptedRunResult result;
 
     std::vector<LogEvent> Find(const std::string& prefix) const;  // events whose text starts with prefix
     long long TimeOf(const std::string& text) const;             // time of the first event with this text, or -1
