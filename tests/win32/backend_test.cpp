@@ -29,10 +29,6 @@ protected:
             Sleep(200);
         }
     }
-    void TearDown() override {  // the next test's set-up replaces the handles
-        CloseHandle(consoleOut);
-        CloseHandle(consoleIn);
-    }
 };
 
 TEST_F(ConsoleTest, PresentWritesEveryCellAsItsUnicodeGlyphWithItsAttribute) {

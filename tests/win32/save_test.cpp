@@ -13,8 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Read(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(name, std::ios::binary).rdbuf()), {});
 }
 
 TEST(Win32Save, ReplacesAWritableFileLeavesAReadOnlyOneAndRemovesOnlyAKilledSavesTemporaryFile) {
