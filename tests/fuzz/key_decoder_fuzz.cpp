@@ -41,9 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             loneEscapes += stream[i] == 0x1B && ((i + 1 < stream.size() && stream[i + 1] == 0x1B) || delayAfter[i]);
         }
         FUZZ_CHECK(std::count_if(keys.begin(), keys.end(), [](const DecodedKey& k) { return k.kind == KeyKind::Escape; }) == loneEscapes);
-        for (const DecodedKey& key : keys) {
+        for (const DecodedKey& key : keys)
             FUZZ_CHECK(key.kind != KeyKind::Character || (key.character != 0x1B && key.character <= 0x10FFFF));
-        }
         decoded += used;
     };
     for (const size_t end : readEnds) {

@@ -25,11 +25,6 @@ double CopyAt(const std::string& bytes, size_t index) {
     return value;
 }
 
-std::string ReadRecordFile() {
-    std::ifstream in("VELKGAME.CFG", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -45,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadHighScore(nullptr);
 
     FUZZ_CHECK(inScratch && gameState.score == 4321);
-    const std::string after = ReadRecordFile();
+    std::ifstream saved("VELKGAME.CFG", std::ios::binary);
+    const std::string after(std::istreambuf_iterator<char>(saved), {});
     if (gameState.highScore != INT32_MIN) {
         FUZZ_CHECK(log.str().empty() && after == file && size >= FILE_BYTES);
         const double a = CopyAt(file, 34595), b = CopyAt(file, 60295), c = CopyAt(file, 19400);
