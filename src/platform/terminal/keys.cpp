@@ -6,7 +6,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include <ctime>
 
 #include "platform/common/cp437.h"
+#include "platform/common/deadline.h"
 #include "platform/common/us_keyboard.h"
 #include "platform/platform.h"
 #include "platform/terminal/terminal_backend.h"
@@ -115,8 +115,7 @@ void WaitForKeys(int64_t deadline) {
     // Blocked from the check until the wait begins, which unblocks them: none slips in between unseen.
     pthread_sigmask(SIG_BLOCK, &handled, &previous);
     if (!SignalWaiting() && g_keys.empty() && !TerminalGone()) {
-        // -1 waits without limit; a deadline already passed must not become that, or the wall would stop.
-        int64_t wait = deadline == NO_DEADLINE ? -1 : std::max<int64_t>(deadline - PlatformMilliseconds(), 0);
+        int64_t wait = MillisecondsUntil(deadline);
         const int64_t escLeft = EscDelayLeft();
         if (escLeft >= 0 && (wait < 0 || escLeft < wait)) wait = escLeft;
         if (wait != 0) {

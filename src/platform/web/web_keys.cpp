@@ -2,6 +2,7 @@
 #include <emscripten.h>
 
 #include "platform/common/cp437.h"
+#include "platform/common/deadline.h"
 #include "platform/common/us_keyboard.h"
 #include "platform/platform.h"
 
@@ -55,8 +56,7 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 }
 
 void PlatformWaitForInput(int64_t deadline) {
-    const int64_t left = deadline - PlatformMilliseconds();  // passed already: no wait beyond the turn
-    VelkKeysWait(deadline == NO_DEADLINE ? -1.0 : static_cast<double>(left > 0 ? left : 0));
+    VelkKeysWait(static_cast<double>(MillisecondsUntil(deadline)));  // passed already: no wait beyond the turn
 }
 
 void PlatformFlushInput() { VelkKeysFlush(); }

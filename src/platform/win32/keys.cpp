@@ -1,6 +1,7 @@
 // Keyboard: counting, reading and discarding console input events, and the synthetic key press.
 #include <vector>
 
+#include "platform/common/deadline.h"
 #include "platform/win32/win32_backend.h"
 
 namespace velk_win32 {
@@ -49,14 +50,7 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 }
 
 // The console input handle is signalled while events wait, so a key ends the wait at once.
-void PlatformWaitForInput(int64_t deadline) {
-    if (deadline == NO_DEADLINE) {
-        WaitForHandleOrTime(InputHandle(), -1);
-        return;
-    }
-    const int64_t left = deadline - PlatformMilliseconds();
-    if (left > 0) WaitForHandleOrTime(InputHandle(), left);
-}
+void PlatformWaitForInput(int64_t deadline) { WaitForHandleOrTime(InputHandle(), MillisecondsUntil(deadline)); }
 
 void PlatformFlushInput() {
     FlushConsoleInputBuffer(InputHandle());
