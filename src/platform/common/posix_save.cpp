@@ -36,19 +36,11 @@ std::string FollowLinks(const char* name) {
     return path;
 }
 
+// A regular file takes a write whole, or short only when the disk or a size limit is full: then the save fails.
 bool WriteAll(int fd, const void* data, uint32_t size) {
-    const char* at = static_cast<const char*>(data);
-    size_t left = size;
-    off_t offset = 0;
-    while (left > 0) {
-        const ssize_t wrote = pwrite(fd, at, left, offset);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        at += wrote;
-        offset += wrote;
-        left -= static_cast<size_t>(wrote);
-    }
-    return true;
+    ssize_t wrote;
+    do wrote = write(fd, data, size); while (wrote < 0 && errno == EINTR);
+    return wrote == static_cast<ssize_t>(size);
 }
 
 bool SameFile(int fd, const std::string& path) {

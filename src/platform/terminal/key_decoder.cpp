@@ -1,5 +1,7 @@
-// Terminal input bytes to keys: the arrows, Shift+Tab and keypad Enter are kept; other sequences are dropped whole.
+// Terminal input bytes to keys (the arrows, Shift+Tab and keypad Enter kept, other sequences dropped whole); the Esc delay.
 #include "platform/terminal/key_decoder.h"
+
+#include <cstdlib>
 
 namespace terminal {
 namespace {
@@ -133,6 +135,12 @@ size_t DecodeKeys(const unsigned char* bytes, size_t length, bool delayPassed, b
         used += size;
     }
     return used;
+}
+
+int EscDelayFrom(const char* text) {
+    char* end = nullptr;
+    const long value = text != nullptr ? std::strtol(text, &end, 10) : -1;
+    return value >= 0 && value <= 10000 && end != text && *end == '\0' ? static_cast<int>(value) : 25;
 }
 
 }  // namespace terminal

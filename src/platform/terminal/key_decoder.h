@@ -20,4 +20,7 @@ struct DecodedKey {
 // Esc is the Esc key and an unfinished sequence is dropped. Without utf8 each byte is one character.
 size_t DecodeKeys(const unsigned char* bytes, size_t length, bool delayPassed, bool utf8, std::vector<DecodedKey>& out);
 
+// The Esc delay in milliseconds that the text of ESCDELAY asks for: 0 to 10000, else (or without it) 25.
+int EscDelayFrom(const char* text);
+
 }  // namespace terminal

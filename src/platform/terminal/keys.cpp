@@ -23,7 +23,6 @@ namespace {
 
 constexpr size_t QUEUE_SIZE = 512;    // keys held between counting and reading: more than one pass brings
 constexpr size_t PENDING_MAX = 1024;  // bytes of an unfinished sequence; more is no sequence a key sends
-constexpr int DEFAULT_ESC_DELAY_MS = 25;
 
 std::vector<DecodedKey> g_keys;
 unsigned char g_pending[PENDING_MAX];
@@ -31,13 +30,7 @@ size_t g_pendingLength = 0;
 int64_t g_pendingSince = 0;  // when the unfinished bytes last grew
 
 int EscDelay() {
-    static int delay = -1;
-    if (delay < 0) {
-        const char* text = std::getenv("ESCDELAY");
-        char* end = nullptr;
-        const long value = text != nullptr ? std::strtol(text, &end, 10) : -1;
-        delay = value >= 0 && value <= 10000 && end != text && *end == '\0' ? static_cast<int>(value) : DEFAULT_ESC_DELAY_MS;
-    }
+    static const int delay = EscDelayFrom(std::getenv("ESCDELAY"));
     return delay;
 }
 

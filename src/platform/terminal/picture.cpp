@@ -11,18 +11,13 @@
 
 #include "platform/common/cp437.h"
 #include "platform/platform.h"
+#include "platform/terminal/cell_style.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace terminal {
 namespace {
 
-struct Colour {
-    short pair;
-    attr_t attrs;
-    bool blank;  // foreground equals background here: the glyph could not be seen anyway
-};
-
-Colour g_colours[256];
+ColourPlan g_plan;
 wchar_t g_glyphs[256];
 attr_t g_glyphAttrs[256];
 
@@ -32,141 +27,32 @@ Cell g_shown[SCREEN_CELLS];
 bool g_anyShown = false;
 Layout g_layout = {0, 0, 0, 0, true};
 
-// Console colour bits are blue 1, green 2, red 4; curses' are red 1, green 2, blue 4. Intensity is 8 in both.
-short ConsoleToCurses(int colour) {
-    return static_cast<short>(((colour & 1) << 2) | (colour & 2) | ((colour & 4) >> 2) | (colour & 8));
-}
-
-// Fewer colours or pairs than attributes: level 0 keeps 16 colours both ways, level 1 drops the
-// background's intensity, level 2 shows the foreground's intensity as bold. Invisible text becomes a
-// blank, which saves the pairs whose two colours are equal.
-bool TryReducedColours(int level, int pairCount) {
-    int pairOf[16][16];
-    for (auto& row : pairOf)
-        for (int& pair : row) pair = -1;
-    int nextPair = 1;
-    Colour colours[256];
-    for (int attribute = 0; attribute < 256; ++attribute) {
-        int fg = attribute & 15;
-        int bg = attribute >> 4;
-        attr_t attrs = A_NORMAL;
-        if (level >= 1) bg &= 7;
-        if (level >= 2) {
-            if (fg & 8) attrs |= A_BOLD;
-            fg &= 7;
-        }
-        const bool blank = fg == bg;
-        if (blank) {
-            fg = bg == 0 ? 7 : 0;
-            attrs = A_NORMAL;
-        }
-        if (pairOf[fg][bg] < 0) {
-            if (nextPair >= pairCount) return false;
-            pairOf[fg][bg] = nextPair++;
-        }
-        colours[attribute] = {static_cast<short>(pairOf[fg][bg]), attrs, blank};
-    }
-    for (int fg = 0; fg < 16; ++fg)
-        for (int bg = 0; bg < 16; ++bg)
-            if (pairOf[fg][bg] > 0) init_pair(static_cast<short>(pairOf[fg][bg]), ConsoleToCurses(fg), ConsoleToCurses(bg));
-    std::memcpy(g_colours, colours, sizeof g_colours);
-    return true;
-}
-
 void BuildColours() {
-    if (has_colors() && start_color() == OK) {
-        use_default_colors();  // pair 0 stays the terminal's own colours, for what lies around the picture
-        if (COLORS >= 16 && COLOR_PAIRS > 256) {
-            // One pair per attribute; pairs above 255 only work through setcchar's pair argument.
-            for (int attribute = 0; attribute < 256; ++attribute) {
-                const short pair = static_cast<short>(attribute + 1);
-                init_pair(pair, ConsoleToCurses(attribute & 15), ConsoleToCurses(attribute >> 4));
-                g_colours[attribute] = {pair, A_NORMAL, false};
-            }
-            return;
-        }
-        for (int level = COLORS >= 16 ? 0 : 2; level <= 2; ++level) {
-            if (TryReducedColours(level, COLOR_PAIRS)) return;
-        }
-    }
-    for (int attribute = 0; attribute < 256; ++attribute) {
-        const int fg = attribute & 15;
-        g_colours[attribute] = {0, (fg & 8) ? A_BOLD : A_NORMAL, fg == (attribute >> 4)};
-    }
+    const bool colour = has_colors() && start_color() == OK;
+    if (colour) use_default_colors();  // pair 0 stays the terminal's own colours, for what lies around the picture
+    g_plan = colour ? PlanColours(COLORS, COLOR_PAIRS) : PlanColours(0, 0);
+    // Pairs above 255 only work through setcchar's pair argument.
+    for (short pair = 1; pair <= g_plan.pairCount; ++pair) init_pair(pair, g_plan.pairs[pair].fg, g_plan.pairs[pair].bg);
 }
-
-// Box-drawing bytes 0xB3..0xDA by the directions their lines leave the cell (up 1, down 2, left 4, right 8).
-constexpr unsigned char BOX_DIRECTIONS[0xDA - 0xB3 + 1] = {
-    3, 7, 7, 7, 6, 6, 7, 3, 6, 5, 5, 5, 6,          // B3..BF
-    9, 13, 14, 11, 12, 15, 11, 11, 9, 10, 13, 14,   // C0..CB
-    11, 12, 15, 13, 13, 14, 14, 9, 9, 10, 10, 15,   // CC..D7
-    15, 5, 10,                                       // D8..DA
-};
-
-const cchar_t* LineDrawingFor(unsigned directions) {
-    switch (directions) {
-        case 3: return WACS_VLINE;
-        case 12: return WACS_HLINE;
-        case 7: return WACS_RTEE;
-        case 11: return WACS_LTEE;
-        case 13: return WACS_BTEE;
-        case 14: return WACS_TTEE;
-        case 15: return WACS_PLUS;
-        case 6: return WACS_URCORNER;
-        case 5: return WACS_LRCORNER;
-        case 9: return WACS_LLCORNER;
-        case 10: return WACS_ULCORNER;
-        default: return nullptr;
-    }
-}
-
-// The alternate character set's nearest glyph, for terminals or locales without Unicode.
-const cchar_t* FallbackGlyph(int byte) {
-    if (byte >= 0xB3 && byte <= 0xDA) return LineDrawingFor(BOX_DIRECTIONS[byte - 0xB3]);
-    switch (byte) {
-        case 0xB0: return WACS_BOARD;
-        case 0xB1: case 0xB2: return WACS_CKBOARD;
-        case 0xDB: case 0xDC: case 0xDD: case 0xDE: case 0xDF: case 0xFE: case 0x08: case 0x0A: return WACS_BLOCK;
-        case 0x10: case 0x1A: return WACS_RARROW;
-        case 0x11: case 0x1B: return WACS_LARROW;
-        case 0x18: case 0x1E: return WACS_UARROW;
-        case 0x19: case 0x1F: return WACS_DARROW;
-        case 0x03: case 0x04: return WACS_DIAMOND;
-        case 0x07: case 0xF9: case 0xFA: return WACS_BULLET;
-        case 0xF8: return WACS_DEGREE;
-        case 0xF1: return WACS_PLMINUS;
-        case 0xF2: return WACS_GEQUAL;
-        case 0xF3: return WACS_LEQUAL;
-        case 0xE3: return WACS_PI;
-        case 0x9C: return WACS_STERLING;
-        default: return nullptr;
-    }
-}
-
-// Accented letters 0x80..0xA5 without their accents.
-constexpr char PLAIN_LETTERS[] = "CueaaaaceeeiiiAAEaAooouuyOUcLYPfaiounN";
 
 void BuildGlyphs() {
     const char* codeset = nl_langinfo(CODESET);
     const bool utf8 = codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t unicode = CP437_TO_UNICODE[byte];
+        const FallbackGlyph fallback = FallbackFor(static_cast<uint8_t>(byte));
         g_glyphAttrs[byte] = A_NORMAL;
+        g_glyphs[byte] = static_cast<wchar_t>(fallback.character);
         if (utf8 && wcwidth(static_cast<wchar_t>(unicode)) == 1) {
             g_glyphs[byte] = static_cast<wchar_t>(unicode);
-        } else if (unicode >= 0x20 && unicode < 0x7F) {
-            g_glyphs[byte] = static_cast<wchar_t>(unicode);
-        } else if (const cchar_t* fallback = FallbackGlyph(byte)) {
+        } else if (fallback.alternate) {
+            // The terminal's own line drawing, or the ASCII ncurses puts in its place where it has none.
             wchar_t text[CCHARW_MAX + 1] = {};
             attr_t attrs = A_NORMAL;
             short pair = 0;
-            getcchar(fallback, text, &attrs, &pair, nullptr);
+            getcchar(NCURSES_WACS(fallback.character), text, &attrs, &pair, nullptr);
             g_glyphs[byte] = text[0] != 0 ? text[0] : L'#';
             g_glyphAttrs[byte] = attrs & A_ALTCHARSET;
-        } else if (byte >= 0x80 && byte <= 0xA5) {
-            g_glyphs[byte] = static_cast<wchar_t>(PLAIN_LETTERS[byte - 0x80]);
-        } else {
-            g_glyphs[byte] = unicode == 0xA0 ? L' ' : L'?';
         }
     }
 }
@@ -187,10 +73,10 @@ void DrawCell(int index, Cell cell) {
     const int row = index / SCREEN_COLS;
     const int col = index % SCREEN_COLS;
     if (row >= g_layout.rows || col >= g_layout.cols) return;
-    const Colour& colour = g_colours[cell.attribute & 0xFF];
+    const CellColour& colour = g_plan.of[cell.attribute & 0xFF];
     const int byte = cell.character & 0xFF;
     wchar_t text[2] = {colour.blank ? L' ' : g_glyphs[byte], L'\0'};
-    const attr_t attrs = colour.attrs | (colour.blank ? A_NORMAL : g_glyphAttrs[byte]);
+    const attr_t attrs = (colour.bold ? A_BOLD : A_NORMAL) | (colour.blank ? A_NORMAL : g_glyphAttrs[byte]);
     cchar_t character;
     setcchar(&character, text, attrs, colour.pair, nullptr);
     mvwadd_wch(stdscr, g_layout.top + row, g_layout.left + col, &character);
@@ -220,8 +106,8 @@ void InitPicture() {
 Layout CurrentLayout() { return g_layout; }
 
 void ColourOf(uint8_t attribute, short* pair, unsigned* attrs) {
-    *pair = g_colours[attribute].pair;
-    *attrs = static_cast<unsigned>(g_colours[attribute].attrs);
+    *pair = g_plan.of[attribute].pair;
+    *attrs = static_cast<unsigned>(g_plan.of[attribute].bold ? A_BOLD : A_NORMAL);
 }
 
 void RedrawPicture() {

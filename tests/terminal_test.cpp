@@ -1,9 +1,11 @@
-// The terminal's key decoder: byte strings, split over reads or not, and the keys they give.
+// The terminal backend's pure parts: the key decoder, and the colours and glyphs of terminals that lack some.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/terminal/cell_style.h"
 #include "platform/terminal/key_decoder.h"
 
 namespace {
@@ -52,6 +54,46 @@ TEST(KeyDecoder, BytesGiveTheseKeys) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Decode(c), c.keys) << ::testing::PrintToString(c.reads) << (c.delayed ? " then the delay" : "");
+    }
+}
+
+TEST(KeyDecoder, EscDelayFromItsVariable) {
+    struct Case { const char* text; int delay; } const cases[] = {
+        {nullptr, 25}, {"", 25}, {"0", 0}, {"10000", 10000}, {"10001", 25}, {"-1", 25}, {"12x", 25},
+    };
+    for (const Case& c : cases) EXPECT_EQ(terminal::EscDelayFrom(c.text), c.delay) << (c.text ? c.text : "unset");
+}
+
+// Each attribute's pair as curses foreground/background ("own": the terminal's), "+" bold, " blank".
+TEST(CellStyle, ColoursAtTheBoundariesOfColoursAndPairs) {
+    struct Case { int colours, pairs, attribute; const char* shown; } const cases[] = {
+        {256, 32767, 0x9C, "9/12"}, {256, 32767, 0x11, "4/4"},   // a pair for each attribute
+        {16, 256, 0x9E, "11/12"}, {16, 241, 0x9E, "11/12"},       // 16 colours both ways need 240 pairs
+        {16, 240, 0x9E, "11/4"}, {16, 240, 0x11, "0/4 blank"}, {16, 121, 0x9E, "11/4"},  // dark backgrounds: 120
+        {16, 120, 0x9E, "3/4+"}, {8, 64, 0x9C, "1/4+"}, {8, 57, 0x9C, "1/4+"}, {8, 64, 0x88, "7/0 blank"},  // 56
+        {8, 56, 0x9C, "own+"}, {0, 0, 0x77, "own blank"}, {0, 0, 0x07, "own"},
+    };
+    for (const Case& c : cases) {
+        const terminal::ColourPlan plan = terminal::PlanColours(c.colours, c.pairs);
+        const terminal::CellColour colour = plan.of[c.attribute];
+        const terminal::PairColours pair = plan.pairs[colour.pair];
+        std::string shown = colour.pair == 0 ? "own" : std::to_string(pair.fg) + "/" + std::to_string(pair.bg);
+        EXPECT_EQ(shown + (colour.bold ? "+" : "") + (colour.blank ? " blank" : ""), c.shown) << c.colours << " " << c.pairs;
+        EXPECT_LT(plan.pairCount, std::max(c.pairs, 1));
+    }
+}
+
+TEST(CellStyle, GlyphsWithoutUnicode) {
+    struct Case { uint8_t byte; char shown; bool alternate; } const cases[] = {
+        {0x00, ' ', false}, {0x20, ' ', false}, {0x7E, '~', false}, {0x7F, '?', false}, {0xFF, ' ', false},
+        {0x10, '+', true}, {0x03, '`', true}, {0x08, '0', true}, {0xB1, 'a', true}, {0xDB, '0', true},
+        {0xB2, 'a', true}, {0xB3, 'x', true}, {0xB4, 'u', true}, {0xC3, 't', true}, {0xDA, 'l', true},
+        {0x80, 'C', false}, {0x9C, '}', true}, {0xA5, 'N', false}, {0xA6, '?', false},
+    };
+    for (const Case& c : cases) {
+        const terminal::FallbackGlyph glyph = terminal::FallbackFor(c.byte);
+        EXPECT_EQ(std::string(1, glyph.character) + (glyph.alternate ? " alternate" : ""),
+                  std::string(1, c.shown) + (c.alternate ? " alternate" : "")) << std::hex << int{c.byte};
     }
 }
 
