@@ -19,6 +19,7 @@ ensure_packages() {
 # What building the Linux program and its tests needs.
 VELK_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev libsdl2-mixer-dev zlib1g-dev)
 
-# The sanitizer build with the fuzz targets (libclang-rt-14-dev is only recommended by clang, so named).
+# The sanitizer build with the fuzz targets (libclang-rt-14-dev is only recommended by clang, so named); its
+# terminal program and velk-replay are also what the terminal and save stages run, so they honour the crash key.
 VELK_FUZZ_PACKAGES=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
-VELK_FUZZ_BUILD_ARGS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELK_SANITIZE=ON -DVELK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14)
+VELK_FUZZ_BUILD_ARGS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELK_SANITIZE=ON -DVELK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 -DVELK_CRASH_KEY=ON)

@@ -43,6 +43,15 @@ shows() { tm capture-pane -p -t "$1" 2>/dev/null | grep -qF -- "$2"; }  # shows 
 hides() { ! shows "$1" "$2"; }
 wait_for() { wait_until "${3:-20}" shows "$1" "$2"; }  # wait_for NAME TEXT [SECONDS]
 
+# The terminal and save stages run the sanitizer build's programs, so that every run there is also a memory check; a
+# sanitizer's report ends the program with code 86, which no check expects.
+export ASAN_OPTIONS=detect_leaks=0:exitcode=86 UBSAN_OPTIONS=exitcode=86
+ensure_sanitizer_build() {  # build/asan's VELKGAME.exe and velk-replay, as ./test.sh builds them, made if missing
+    [ -x build/asan/package/VELKGAME.exe ] && [ -x build/asan/tools/velk-replay/velk-replay ] && return 0
+    echo "building the sanitizer programs in build/asan"
+    ensure_packages "${VELK_FUZZ_PACKAGES[@]}" && cmake -S . -B build/asan -DVELK_WERROR=ON "${VELK_FUZZ_BUILD_ARGS[@]}" >/dev/null &&
+        cmake --build build/asan -j2 --target velk_program velk-replay >/dev/null
+}
 ensure_release_build() {  # ensure_release_build DIR: the release build of the terminal program, made if missing
     local dir=$1
     [ -x "$dir/package/VELKGAME.exe" ] && return 0

@@ -37,7 +37,10 @@ void PutFloat(std::vector<unsigned char>& bytes, int index, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     unsigned char* p = &bytes[static_cast<size_t>(index) * 4];
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
+    p[0] = static_cast<unsigned char>(bits);
+    p[1] = static_cast<unsigned char>(bits >> 8);
+    p[2] = static_cast<unsigned char>(bits >> 16);
+    p[3] = static_cast<unsigned char>(bits >> 24);
 }
 
 // Both reset paths keep the game's score and give the file a record of 0.

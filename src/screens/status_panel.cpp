@@ -1,8 +1,10 @@
 // The status rows: each a label followed at once by its value, in their own colours.
 #include "screens/status_panel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "console/screen.h"
 #include "game/game_state.h"
@@ -21,12 +23,10 @@ void DrawValueRow(int row, const char* label, int value) {
 }
 
 void DrawLivesRow() {
-    char text[LIVES_LABEL_LENGTH + MAX_LIFE_ARROWS + 1];
-    int length = std::snprintf(text, sizeof text, "%s", " Lives remained: ");
-    for (int life = 0; life < gameState.lives && life < MAX_LIFE_ARROWS; ++life) text[length++] = static_cast<char>(GLYPH_PLAYER);
-    text[length] = '\0';
+    std::string text = " Lives remained: ";
+    text.append(static_cast<size_t>(std::clamp(gameState.lives, 0, MAX_LIFE_ARROWS)), static_cast<char>(GLYPH_PLAYER));
     const int bonusEnd = LIVES_LABEL_LENGTH + gameState.extraLivesAwarded;
-    PutText(3, text, [bonusEnd](int i) {
+    PutText(3, text.c_str(), [bonusEnd](int i) {
         return i < LIVES_LABEL_LENGTH ? ATTR_TEXT : i < bonusEnd ? ATTR_BONUS_LIFE : ATTR_VALUE;
     });
 }

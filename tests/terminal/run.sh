@@ -9,8 +9,8 @@ STAGE=terminal
 . scripts/ensure-packages.sh
 ensure_packages tmux python3 || exit 1
 
-PACKAGE=${VELK_TERMINAL_PACKAGE:-$PWD/build/test/package}
-[ -n "${VELK_TERMINAL_PACKAGE:-}" ] || ensure_release_build build/test || { check "the release build" false; report; exit; }
+PACKAGE=${VELK_TERMINAL_PACKAGE:-$PWD/build/asan/package}
+[ -n "${VELK_TERMINAL_PACKAGE:-}" ] || ensure_sanitizer_build || { check "the sanitizer build" false; report; exit; }
 WORK=$(mktemp -d /tmp/velk-terminal.XXXXXX)
 TMUX_SOCKET=velk-terminal-$$
 trap 'tmux_stop; rm -rf "$WORK"' EXIT
@@ -68,7 +68,7 @@ tmux_start plain 120x30 sleep 600
 PLAIN=$(pane plain)
 
 # One game: size, picture, box, idle, sound, keys and escape sequences, Esc
-launch main 100x25 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw
+launch main 100x25 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw ESCDELAY=1000
 check "a small terminal is told the size it needs" wait_for main "at least 120x30" 10
 tm resize-window -t main -x 120 -y 30
 check "grown to 120x30: black field, bright green text, red start keys, on bright blue, to the last cell" wait_until 5 \
@@ -77,13 +77,15 @@ tm capture-pane -p -e -N -t main >"$WORK/info.cap"
 check "title set, alternate screen, cursor hidden" test "$(pane main)" = "1 0 VELK Keyboard Practice Game"
 check "the sound device is open and silent" wait_until 5 silent "$WORK/main/audio.raw"
 check "the information screen idles with fewer than 50 wake-ups a second" few_wakeups "$(pid_of main)"
+raw main 1b 5b && sleep 0.3 && raw main $(printf '31 %.0s' $(seq 1100))
+check "a sequence longer than the key buffer is dropped; the game runs on" wait_until 5 eval 'alive "$(pid_of main)" && shows main "$PRESS"'
 check "'P' opens the pause box with its title and button" \
     eval 'tm send-keys -t main p && wait_for main "Game paused......" && shows main "VELK Game Message" && shows main "[ OK ]"'
 tm resize-window -t main -x 140 -y 40
 check "a resize under the box redraws the picture centred" wait_until 5 eval 'cells main "27 11 P 10 12" && shows main "Game paused"'
 tm resize-window -t main -x 120 -y 30
-check "Enter closes it and the picture comes back exactly" \
-    eval 'tm send-keys -t main Enter && wait_until 10 hides main "Game paused" && wait_until 5 same_picture main "$WORK/info.cap"'
+check "Enter closes it, 'b' typed with it stays with the box, and the picture comes back exactly" \
+    eval 'raw main 0d 62 && wait_until 10 hides main "Game paused" && sleep 0.3 && wait_until 5 same_picture main "$WORK/info.cap"'
 check "a key there still acts: 'b' starts the intro, in many colour pairs at once" \
     eval 'tm send-keys -t main b && wait_for main " VELK VELK VELK" 5 && wait_until 5 cells main pairs 100'
 check "the intro cue's samples reach the sound device" wait_until 10 eval '[ "$(nonzero_bytes "$WORK/main/audio.raw")" -gt 10000 ]'
@@ -101,33 +103,45 @@ tm send-keys -t main Up Left
 check "Alt+B, F5, Home and an unknown sequence do nothing; the game runs on, Up and Left move the arrow" \
     wait_until 5 cells main "15 3 ► 9 12"
 tm send-keys -t main Escape
-check "a lone Esc ends it with 1; terminal mode, screen, cursor and title restored" ended main 1
+sleep 0.5
+check "a lone Esc waits for ESCDELAY=1000 ms, then ends it with 1; terminal mode, screen, cursor and title restored" \
+    eval 'alive "$(pid_of main)" && ended main 1'
 check "the exit key 'x' was pushed into the terminal's input" test "$(cat "$WORK/main/typed.txt")" = x
 
-# Other terminals and locales, a broken cue file: information screen, intro, box, level 1, Esc
+# Other terminals and locales, a broken cue file: level 1's text, arrow, heart and wall (8 colours: the bright ones as
+# bold; no Unicode: the terminal's line drawing), then Esc
 package_dir badsound
 head -c 393968 /dev/urandom >"$dir/VELKGSND1.wav"  # the right size passes the package check
-for row in "xterm TERM=xterm" "linux TERM=linux" "c LC_ALL=C" "badsound SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw"; do
-    read -r name vars <<<"$row"
+for row in "xterm 2+ 4 1+ ♥ TERM=xterm" "linux 2+ 4 1+ ♥ TERM=linux" "c 10 12 9 ◆ LC_ALL=C" \
+    "badsound 10 12 9 ♥ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw"; do
+    read -r name fg bg red heart vars <<<"$row"
     launch_ready "$name" 120x30 $vars
     tm send-keys -t "$name" b
     wait_for "$name" "High-Scroe file was not found" 15 >/dev/null
+    [ "$name" != badsound ] || check "a broken cue file: the intro ran its course in silence" silent "$WORK/$name/audio.raw"
     tm send-keys -t "$name" Enter
-    check "$vars: to level 1 and out by Esc" \
-        eval 'wait_for "$name" "Current level: 1" 10 && tm send-keys -t "$name" Escape && ended "$name" 1'
+    check "$vars: level 1 in its colours and glyphs, and out by Esc" eval 'wait_for "$name" "Current level: 1" 10 &&
+        cells "$name" "1 1 R $fg $bg" "3 17 ► 7 $bg" "15 1 ► $red $bg" "15 119 $heart $red $bg" "0 * ├ $fg $bg" &&
+        tm send-keys -t "$name" Escape && ended "$name" 1'
 done
-check "a broken cue file: the intro ran its course in silence" silent "$WORK/badsound/audio.raw"
 
 # Signals and a crash
 signals="HUP INT QUIT TERM USR1 USR2 ALRM VTALRM PROF XCPU IO PWR STKFLT RTMIN RTMIN+5 RTMAX SEGV ABRT SYS TRAP"
 for sig in $signals; do launch_ready "s$sig" & done
 launch_ready crash 120x30 VELK_TEST_ABORT_KEY=k &
 launch_ready goes-on &
+launch_ready batch 120x30 ESCDELAY=0 &
 wait
+raw batch 62 1b
+check "'b' and Esc read together (ESCDELAY=0): the Esc waits through the intro and answers the record file's box" \
+    eval 'wait_for batch "Current level: 1" 15 && tm send-keys -t batch Escape && ended batch 1'
 tm send-keys -t sUSR1 p  # one of them with a box up
 wait_for sUSR1 "Game paused" >/dev/null
 for sig in $signals; do kill "-$sig" "$(pid_of "s$sig")"; done
 for sig in $signals; do check "SIG$sig restores the terminal" ended "s$sig" $((128 + $(kill -l "$sig"))); done
+yes "a library's message" | head -c 100000 >>"/proc/$(pid_of crash)/fd/2" && tm send-keys -t crash x
+check "standard error's log is cut back to its last 4 KiB once over 64 KiB" \
+    wait_until 5 eval 'size=$(stat -L -c %s "/proc/$(pid_of crash)/fd/2") && echo "     $size bytes" && [ "$size" -le 4096 ]'
 tm send-keys -t crash k
 check "an abort restores the terminal" ended crash 134
 check "... and then shows what was written to standard error" shows crash "VELK test: aborting on request"

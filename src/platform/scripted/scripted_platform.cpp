@@ -28,6 +28,7 @@ struct VirtualPlatform {
     int exitCode = 0;
     bool ended = false;
     int64_t lastWaitDeadline = 0;  // what the game last asked to sleep until (NO_DEADLINE: no limit)
+    int64_t lastFrontTime = -1;    // when the game last brought its console to the front
     std::function<void(int64_t, const Cell*)> observer;
     std::function<void(int64_t)> inputHook;
 };
@@ -141,7 +142,7 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsign
     return result;
 }
 
-void PlatformBringToFront(WindowHandle) {}
+void PlatformBringToFront(WindowHandle) { vp.lastFrontTime = vp.now; }
 
 void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
 
@@ -190,6 +191,8 @@ ScriptedRunResult ScriptedFinish() {
 }
 
 int64_t ScriptedLastWaitDeadline() { return vp.lastWaitDeadline; }
+
+int64_t ScriptedLastFrontTime() { return vp.lastFrontTime; }
 
 const Cell* ScriptedLastPicture() { return vp.picture; }
 

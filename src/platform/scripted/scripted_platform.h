@@ -32,6 +32,8 @@ const Cell* ScriptedLastPicture();
 
 // The deadline of the game's most recent wait for input (0 before any wait); kept out of the log.
 int64_t ScriptedLastWaitDeadline();
+// The virtual time of the game's last request to bring its console to the front; -1 if none.
+int64_t ScriptedLastFrontTime();
 
 // Called after every present with the virtual time and the presented cells (tests watch the game with it).
 void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
