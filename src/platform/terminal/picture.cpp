@@ -17,22 +17,24 @@
 namespace terminal {
 namespace {
 
-ColourPlan g_plan;
-wchar_t g_glyphs[256];
-attr_t g_glyphAttrs[256];
+ColourPlan colourPlan;
+wchar_t glyphTable[256];
+attr_t glyphAttrTable[256];
 
 // What the screen shows; a cell that was never presented holds NEVER_SHOWN.
 constexpr Cell NEVER_SHOWN = {0xFFFF, 0xFFFF};
-Cell g_shown[SCREEN_CELLS];
-bool g_anyShown = false;
-Layout g_layout = {0, 0, 0, 0, true};
+Cell shown[SCREEN_CELLS];
+bool anyShown = false;
+Layout shownLayout = {0, 0, 0, 0, true};
 
 void BuildColours() {
     const bool colour = has_colors() && start_color() == OK;
     if (colour) use_default_colors();  // pair 0 stays the terminal's own colours, for what lies around the picture
-    g_plan = colour ? PlanColours(COLORS, COLOR_PAIRS) : PlanColours(0, 0);
+    colourPlan = colour ? PlanColours(COLORS, COLOR_PAIRS) : PlanColours(0, 0);
     // Pairs above 255 only work through setcchar's pair argument.
-    for (short pair = 1; pair <= g_plan.pairCount; ++pair) init_pair(pair, g_plan.pairs[pair].fg, g_plan.pairs[pair].bg);
+    for (short pair = 1; pair <= colourPlan.pairCount; ++pair) {
+        init_pair(pair, colourPlan.pairs[pair].fg, colourPlan.pairs[pair].bg);
+    }
 }
 
 void BuildGlyphs() {
@@ -41,18 +43,18 @@ void BuildGlyphs() {
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t unicode = CP437_TO_UNICODE[byte];
         const FallbackGlyph fallback = FallbackFor(static_cast<uint8_t>(byte));
-        g_glyphAttrs[byte] = A_NORMAL;
-        g_glyphs[byte] = static_cast<wchar_t>(fallback.character);
+        glyphAttrTable[byte] = A_NORMAL;
+        glyphTable[byte] = static_cast<wchar_t>(fallback.character);
         if (utf8 && wcwidth(static_cast<wchar_t>(unicode)) == 1) {
-            g_glyphs[byte] = static_cast<wchar_t>(unicode);
+            glyphTable[byte] = static_cast<wchar_t>(unicode);
         } else if (fallback.alternate) {
             // The terminal's own line drawing, or the ASCII ncurses puts in its place where it has none.
             wchar_t text[CCHARW_MAX + 1] = {};
             attr_t attrs = A_NORMAL;
             short pair = 0;
             getcchar(NCURSES_WACS(fallback.character), text, &attrs, &pair, nullptr);
-            g_glyphs[byte] = text[0] != 0 ? text[0] : L'#';
-            g_glyphAttrs[byte] = attrs & A_ALTCHARSET;
+            glyphTable[byte] = text[0] != 0 ? text[0] : L'#';
+            glyphAttrTable[byte] = attrs & A_ALTCHARSET;
         }
     }
 }
@@ -72,14 +74,14 @@ Layout ComputeLayout() {
 void DrawCell(int index, Cell cell) {
     const int row = index / SCREEN_COLS;
     const int col = index % SCREEN_COLS;
-    if (row >= g_layout.rows || col >= g_layout.cols) return;
-    const CellColour& colour = g_plan.of[cell.attribute & 0xFF];
+    if (row >= shownLayout.rows || col >= shownLayout.cols) return;
+    const CellColour& colour = colourPlan.of[cell.attribute & 0xFF];
     const int byte = cell.character & 0xFF;
-    wchar_t text[2] = {colour.blank ? L' ' : g_glyphs[byte], L'\0'};
-    const attr_t attrs = (colour.bold ? A_BOLD : A_NORMAL) | (colour.blank ? A_NORMAL : g_glyphAttrs[byte]);
+    wchar_t text[2] = {colour.blank ? L' ' : glyphTable[byte], L'\0'};
+    const attr_t attrs = (colour.bold ? A_BOLD : A_NORMAL) | (colour.blank ? A_NORMAL : glyphAttrTable[byte]);
     cchar_t character;
     setcchar(&character, text, attrs, colour.pair, nullptr);
-    mvwadd_wch(stdscr, g_layout.top + row, g_layout.left + col, &character);
+    mvwadd_wch(stdscr, shownLayout.top + row, shownLayout.left + col, &character);
 }
 
 void DrawSizeNote() {
@@ -98,28 +100,28 @@ bool SameCell(const Cell& a, const Cell& b) { return a.character == b.character 
 void InitPicture() {
     BuildGlyphs();
     BuildColours();
-    for (Cell& cell : g_shown) cell = NEVER_SHOWN;
-    g_anyShown = false;
-    g_layout = ComputeLayout();
+    for (Cell& cell : shown) cell = NEVER_SHOWN;
+    anyShown = false;
+    shownLayout = ComputeLayout();
 }
 
-Layout CurrentLayout() { return g_layout; }
+Layout CurrentLayout() { return shownLayout; }
 
 void ColourOf(uint8_t attribute, short* pair, unsigned* attrs) {
-    *pair = g_plan.of[attribute].pair;
-    *attrs = static_cast<unsigned>(g_plan.of[attribute].bold ? A_BOLD : A_NORMAL);
+    *pair = colourPlan.of[attribute].pair;
+    *attrs = static_cast<unsigned>(colourPlan.of[attribute].bold ? A_BOLD : A_NORMAL);
 }
 
 void RedrawPicture() {
-    g_layout = ComputeLayout();
+    shownLayout = ComputeLayout();
     wattrset(stdscr, A_NORMAL);
     werase(stdscr);
-    if (g_anyShown) {
+    if (anyShown) {
         for (int index = 0; index < SCREEN_CELLS; ++index) {
-            if (!SameCell(g_shown[index], NEVER_SHOWN)) DrawCell(index, g_shown[index]);
+            if (!SameCell(shown[index], NEVER_SHOWN)) DrawCell(index, shown[index]);
         }
     }
-    if (g_layout.tooSmall && LINES > 0) DrawSizeNote();
+    if (shownLayout.tooSmall && LINES > 0) DrawSizeNote();
     wnoutrefresh(stdscr);
 }
 
@@ -143,21 +145,21 @@ void PlatformPresent(const Cell* cells) {
     ForgetExitMessage();
     const bool resized = ApplyResize(false);
     if (!ScreenActive() || TerminalGone()) return;
-    const bool unchanged = g_anyShown && std::memcmp(g_shown, cells, sizeof g_shown) == 0;
+    const bool unchanged = anyShown && std::memcmp(shown, cells, sizeof shown) == 0;
     if (unchanged && !resized) return;  // nothing to write: no screen update at all
     if (!unchanged) {
         // Whole rows compare fastest; only a row that differs is walked cell by cell.
         constexpr size_t ROW_BYTES = sizeof(Cell) * SCREEN_COLS;
         for (int rowStart = 0; rowStart < SCREEN_CELLS; rowStart += SCREEN_COLS) {
-            if (std::memcmp(&g_shown[rowStart], &cells[rowStart], ROW_BYTES) == 0) continue;
+            if (std::memcmp(&shown[rowStart], &cells[rowStart], ROW_BYTES) == 0) continue;
             for (int index = rowStart; index < rowStart + SCREEN_COLS; ++index) {
-                if (!SameCell(g_shown[index], cells[index])) {
-                    g_shown[index] = cells[index];
+                if (!SameCell(shown[index], cells[index])) {
+                    shown[index] = cells[index];
                     DrawCell(index, cells[index]);
                 }
             }
         }
-        g_anyShown = true;
+        anyShown = true;
     }
     wnoutrefresh(stdscr);
     doupdate();
