@@ -10,7 +10,7 @@ ensure_packages "${VELK_BUILD_PACKAGES[@]}" "${VELK_FUZZ_PACKAGES[@]}"
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(record_file script key_decoder game)
+[ ${#targets[@]} -gt 0 ] || targets=(script key_decoder game)
 build=build/asan
 cmake -S . -B "$build" -DVELK_WERROR=ON "${VELK_FUZZ_BUILD_ARGS[@]}" >/dev/null
 cmake --build "$build" -j2 >/dev/null
@@ -23,7 +23,6 @@ for name in "${targets[@]}"; do
     [ -x "$binary" ] || { echo "$name: no such target"; continue; }
     mkdir -p "$out/$name" "$out/artifacts"
     flags=()
-    [ "$name" = record_file ] && flags+=(-max_len=262145)
     [ -f tests/fuzz/$name.dict ] && flags+=(-dict="$root/tests/fuzz/$name.dict")
     # Absolute paths: the targets work in a scratch folder of their own.
     start=$(date +%s)

@@ -21,28 +21,21 @@ void NextDrawIs(bool even) {
     gameRandomState = saved;
 }
 
-TEST_F(Field, WallStylesChangeAtTheseLevels) {
-    struct Case { int level; uint8_t glyph; int period; } const cases[] = {
-        {1, 0xC3, 700}, {2, 0xB4, 550}, {3, 0xB4, 550}, {4, 0x08, 400}, {6, 0x08, 400}, {7, 0xB1, 250}, {10, 0xB1, 250},
-        {11, 0xDB, 170}, {15, 0xDB, 170}, {16, 0xC3, 700}, {20, 0xDB, 170}, {21, 0xC3, 700}, {36, 0xDB, 170},
-    };
-    for (const Case& c : cases) {
-        gameState.level = c.level;
-        EXPECT_EQ(WallGlyphForLevel(), c.glyph) << c.level;
-        EXPECT_EQ(WallPeriod(), c.period) << c.level;
-    }
-}
-
-TEST_F(Field, ZapByLevelAndSecond) {
-    struct Case { int level, second, zap; } const cases[] = {
-        {15, 0, 0}, {16, 5, 1}, {20, 4, 0}, {21, 4, 1}, {25, 4, 1}, {26, 4, 0}, {30, 3, 1}, {31, 3, 0}, {35, 1, 0},
-        {36, 0, 0}, {36, 1, 1},
+TEST_F(Field, WallStyleAndZappingChangeAtTheseLevels) {
+    // zap: whether the gate zaps in calendar seconds ending in `second`
+    struct Case { int level; uint8_t glyph; int period, second, zap; } const cases[] = {
+        {1, 0xC3, 700, 0, 0}, {2, 0xB4, 550, 0, 0}, {3, 0xB4, 550, 0, 0}, {4, 0x08, 400, 0, 0}, {6, 0x08, 400, 0, 0},
+        {7, 0xB1, 250, 0, 0}, {10, 0xB1, 250, 0, 0}, {11, 0xDB, 170, 0, 0}, {15, 0xDB, 170, 0, 0}, {16, 0xC3, 700, 5, 1},
+        {20, 0xDB, 170, 4, 0}, {21, 0xC3, 700, 4, 1}, {25, 0xDB, 170, 4, 1}, {26, 0xC3, 700, 4, 0}, {30, 0xDB, 170, 3, 1},
+        {31, 0xC3, 700, 3, 0}, {35, 0xDB, 170, 1, 0}, {36, 0xDB, 170, 0, 0}, {36, 0xDB, 170, 1, 1},
     };
     for (const Case& c : cases) {
         Arm("epoch " + std::to_string(1800000000 + c.second) + "\n");
         gameState.level = c.level;
         gameState.zapActive = 1 - c.zap;
         UpdateZap();
+        EXPECT_EQ(WallGlyphForLevel(), c.glyph) << c.level;
+        EXPECT_EQ(WallPeriod(), c.period) << c.level;
         EXPECT_EQ(gameState.zapActive, c.zap) << "level " << c.level << " second " << c.second;
     }
 }
@@ -114,36 +107,33 @@ TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
 }
 
 TEST_F(Field, StatusRowsTextAndColours) {
-    struct Case { int highScore, score, lives, extra, level; int arrows, bonusCells; } const cases[] = {
-        {1200, 4100, 3, 2, 7, 3, 2},
-        {-5, -300, 0, 0, 2, 0, 0},
-        {0, 0, 104, 104, 1, 103, 103},  // as many arrows as the row holds
+    // colours: one letter a cell, T label, V value, B an extra life's arrow, then the field's blanks
+    struct Case { int highScore, score, lives, extra, level; const char* lifeColours; } const cases[] = {
+        {1200, 4100, 3, 2, 7, "BBV"}, {-5, -300, 0, 0, 2, ""}, {0, 0, 104, 104, 1, nullptr},  // 103 arrows fill the row
     };
     for (const Case& c : cases) {
         Arm();
         StartLevel();
-        gameState.highScore = c.highScore;
-        gameState.score = c.score;
-        gameState.lives = c.lives;
-        gameState.extraLivesAwarded = c.extra;
-        gameState.level = c.level;
+        gameState.level = c.level, gameState.score = c.score, gameState.highScore = c.highScore;
+        gameState.lives = c.lives, gameState.extraLivesAwarded = c.extra;
         DrawStatusPanel();
+        const std::string lives = c.lifeColours ? c.lifeColours : std::string(103, 'B');
         const std::string rows[4] = {" Record high score: " + std::to_string(c.highScore),
                                      " Your current score: " + std::to_string(c.score),
-                                     " Lives remained: " + std::string(static_cast<size_t>(c.arrows), '\x10'),
+                                     " Lives remained: " + std::string(lives.size(), '\x10'),
                                      " Current level: " + std::to_string(c.level)};
         for (int r = 0; r < 4; ++r) {
+            std::string text, colours;
             for (int col = 0; col < SCREEN_COLS; ++col) {
-                const Cell cell = CellAt(r + 1, col);
-                uint16_t attribute = col < static_cast<int>(rows[r].find(':')) + 2 ? ATTR_TEXT : ATTR_VALUE;
-                if (r == 2 && col >= 17 && col < 17 + c.bonusCells) attribute = ATTR_BONUS_LIFE;
-                if (col >= static_cast<int>(rows[r].size())) attribute = ATTR_FIELD;
-                const uint8_t glyph = col < static_cast<int>(rows[r].size()) ? rows[r][col] : GLYPH_BLANK;
-                if (cell.character != glyph || cell.attribute != attribute) {
-                    ADD_FAILURE() << "lives " << c.lives << ": cell (" << r + 1 << ", " << col << ")";
-                    break;
-                }
+                text += static_cast<char>(CellAt(r + 1, col).character);
+                const uint16_t a = CellAt(r + 1, col).attribute;
+                colours += a == ATTR_TEXT ? 'T' : a == ATTR_VALUE ? 'V' : a == ATTR_BONUS_LIFE ? 'B' : a == ATTR_FIELD ? '_' : '?';
             }
+            const std::string& row = rows[r];
+            const size_t label = row.find(':') + 2;
+            const std::string expected = std::string(label, 'T') + (r == 2 ? lives : std::string(row.size() - label, 'V'));
+            EXPECT_EQ(text, row + std::string(SCREEN_COLS - row.size(), ' ')) << c.lives;
+            EXPECT_EQ(colours, expected + std::string(SCREEN_COLS - expected.size(), '_')) << c.lives;
         }
     }
 }

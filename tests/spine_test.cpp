@@ -59,10 +59,20 @@ TEST_F(Spine, TimersFireOnlyWhenMoreThanTheirPeriodHasPassed) {
     ASSERT_GE(steps.size(), 2u) << run.Texts();
     EXPECT_EQ(steps[0].time, 4310 + 701);
     EXPECT_EQ(heartMoves, (std::vector<long long>{4310 + 8401, 4310 + 8401 + 8401}));
-    // Idle passes sleep until the next timer is due, no later; on the information screen only a key wakes the game.
-    for (long long now : {4310LL + 2, steps[0].time}) EXPECT_EQ(waitedUntil.at(now), steps[0].time) << now;
-    EXPECT_EQ(waitedUntil.at(heartMoves[0]), heartMoves[0]);
+    // Idle passes sleep until the next timer is due, no later; a pass in which one fired goes straight on to
+    // the next (which judges a wall step onto the arrow); on the information screen only a key wakes the game.
+    const long long step = steps[0].time, heart = heartMoves[0];
+    for (const auto& [now, until] : std::map<long long, long long>{{4312, step}, {step, step}, {step + 61, step},
+                                                                 {heart, heart}, {heart + 1, heart}}) {
+        EXPECT_EQ(waitedUntil.at(now), until) << now;
+    }
     EXPECT_EQ(waitedUntil.at(5), NO_DEADLINE);
+}
+
+TEST_F(Spine, KeysThatCameWhileAPassRanAreDropped) {
+    // Right comes while the pause box of 4400 is up (the record file's box closes at once): it never moves the arrow.
+    const GameRun run = Run("at 10 key b\nat 4400 key p\nbox ok 0\nbox ok 500\nat 4600 key Right\nend 5000\n");
+    EXPECT_EQ(run.Row(15).rfind(" ►", 0), 0u) << run.Row(15);
 }
 
 }  // namespace

@@ -41,7 +41,6 @@ void PutText(int row, const char* text, AttributeOf attributeAt) {
     }
 }
 
-void ClearScreenText();
 void PresentScreen();
 // The console set up for the game (title, size, hidden cursor, raw keys); its window owns the boxes.
 void SetUpConsole();

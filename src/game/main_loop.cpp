@@ -127,7 +127,6 @@ PassEnd RunInputPass(LoopState& loop) {
 }
 
 void BuildLevelPicture() {
-    ClearScreenText();
     StartLevel();
     if (gameState.infoScreenShown == 1) {
         DrawInfoScreen();
