@@ -8,6 +8,7 @@
 
 #include "console/screen.h"
 #include "state/game_state.h"
+#include "files/high_score.h"
 #include "game/rules.h"
 #include "scripted_game.h"
 
@@ -82,6 +83,7 @@ TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
         {24, 27600, 0, 13, 3, 30000, 15, 4, true},  // two thresholds crossed: one life
         {3, 300, 600, 0, 6, 600, 0, 6, false},      // equal to the record: no save
         {1, 1900, 0, 0, 2, 2000, 1, 3, true},
+        {1, 262400, 0, 131, 2, 262500, 131, 2, true},  // a record that needs a float's lowest byte
     };
     for (const Case& c : cases) {
         Arm();
@@ -99,6 +101,8 @@ TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
         EXPECT_EQ(gameState.extraLivesAwarded, c.extraAfter);
         EXPECT_EQ(gameState.lives, c.livesAfter);
         EXPECT_EQ(std::filesystem::exists(folder / "VELKGAME.CFG"), c.saves) << c.level;
+        if (c.saves) LoadHighScore(nullptr);
+        EXPECT_EQ(gameState.highScore, c.saves ? c.scoreAfter : c.highScore) << "the saved record reads back";
     }
 }
 
