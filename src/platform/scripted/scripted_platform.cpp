@@ -129,6 +129,8 @@ int PlatformCountInput(uint32_t* pending) {
 }
 
 int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+    // Like the console's, a read with nothing pending waits: virtual time moves on to the next record.
+    if (DueCount() == 0 && !vp.queue.empty()) vp.now = std::max(vp.now, vp.queue.front().time);
     const size_t count = std::min<size_t>(wanted, DueCount());
     for (size_t i = 0; i < count; ++i) {
         records[i] = vp.queue.front().record;
