@@ -10,10 +10,13 @@
 
 namespace fs = std::filesystem;
 
+// Read before any test draws: the random source's state at process start, whatever the game sets it to.
+static const uint32_t START_RANDOM_STATE = gameRandomState;
+
 void ResetGameGlobals() {
     gameState = GameState{};
     screenBuffer = ScreenBuffer{};
-    gameRandomState = 1;
+    gameRandomState = START_RANDOM_STATE;
     hConsoleWindow = nullptr;
 }
 
