@@ -40,6 +40,12 @@ TEST_F(Field, WallStyleAndZappingChangeAtTheseLevels) {
     }
 }
 
+TEST_F(Field, ANewGameAfterAZappingGateStartsWithItOpen) {
+    // Level 16's first step zaps (second 5); 'b' then starts level 1 at 9400, its gate on rows 23-25.
+    const GameRun run = Run("at 10 key j\nat 5100 key b\nend 9500\n");
+    EXPECT_EQ(run.Row(24).find("├"), std::string::npos) << run.screen;
+}
+
 TEST_F(Field, StepWallErasesAdvancesAndMovesTheGateWithinTheScreen) {
     // up: the draw's parity; an even draw moves the gate up
     struct Case { int gateRow; bool up; int zap, expected; } const cases[] = {

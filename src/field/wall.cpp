@@ -35,10 +35,8 @@ uint8_t WallGlyphForLevel() {
     return WALL_STYLES[gameState.wallStyle].glyph;
 }
 
-int WallPeriod() {
-    const int style = gameState.wallStyle;
-    return WALL_STYLES[style >= 1 && style <= 5 ? style : 0].period;
-}
+// Only asked once the level's first wall step chose the style.
+int WallPeriod() { return WALL_STYLES[gameState.wallStyle].period; }
 
 void UpdateZap() {
     const int level = gameState.level;

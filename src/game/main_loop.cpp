@@ -84,7 +84,7 @@ PassEnd RunInputPass(LoopState& loop) {
 
     if (pending > 0) {
         std::vector<InputRecord> batch(pending);
-        uint32_t read = 0;
+        uint32_t read;  // set by every read that succeeds
         if (PlatformReadInput(batch.data(), pending, &read)) {
             // The whole batch is walked, even after Esc or a restart.
             for (uint32_t i = 0; i < read && i < pending; ++i) {
