@@ -19,9 +19,22 @@ mkdir -p "$web"
 emcmake cmake -S . -B "$web" -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DVELK_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
     -DVELK_HOST_PACKAGE_DIR="$(realpath "$host")/package" >"$web"/configure.log 2>&1 ||
     { cat "$web"/configure.log; fail "configure failed"; }
-cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 ||
+cmake --build "$web" --target velk_page_folder -j2 >"$web"/build.log 2>&1 ||
     { cat "$web"/build.log; fail "the page did not build"; }
 page=$web/package
+
+# For the update test, a second build with one file changed; for the hosting test, the zip unpacked under a
+# sub-path of a site.
+second=$web/second
+hosted=$web/hosted
+rm -rf "$second" "$hosted" && mkdir -p "$second" "$hosted/games/velk" && cp -r src/platform/web/page "$second/sources" &&
+    echo '/* the second build */' >>"$second/sources/velk.css" && cp -r "$page" "$second/package" &&
+    cmake -DPAGE_SOURCES="$(realpath "$second")/sources" -DWORKER="$PWD/src/platform/web/service_worker.js" \
+        -DHOST_PACKAGE="$(realpath "$host")/package" -DICON_TOOL="$(realpath "$host")/tools/icongen/velk-icon-png" \
+        -DPAGE="$(realpath "$second")/package" \
+        -P src/platform/web/assemble_page.cmake || fail "the second build failed"
+zip=$(echo "$web"/velk-web-*.zip)
+(cd "$hosted/games/velk" && cmake -E tar xf "$(realpath "$OLDPWD/$zip")") || fail "could not unpack $zip"
 
 if [ ! -d tests/web/node_modules/playwright-core ] ||
    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
@@ -30,7 +43,8 @@ fi
 
 # node's TAP report, shown and kept: its top-level results (subtests are indented) are the stage's count.
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
+VELK_PAGE_DIR="$(realpath "$page")" VELK_SECOND_PAGE_DIR="$(realpath "$second/package")" \
+    VELK_HOSTED_DIR="$(realpath "$hosted")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
 passed=$(grep -c '^ok ' "$tap")
 failed=$(grep -c '^not ok ' "$tap")
