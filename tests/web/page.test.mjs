@@ -212,6 +212,10 @@ test('after an update one reload serves every file of the new build', async () =
     }
     const loaded = fs.readdirSync(PAGE_DIR).filter((name) => !/\.(png|webmanifest)$|^service-worker/.test(name));
     assert.deepEqual(loaded.filter((name) => !names.includes(name)), [], 'files not loaded');
+    // The new build's worker takes over and drops the old build's cache.
+    const build = /data-build="(\w+)"/.exec(fs.readFileSync(path.join(secondDir, 'index.html'), 'utf8'))[1];
+    await waitFor('the second build alone in the cache', () => page.evaluate(
+      (wanted) => caches.keys().then((names) => names.length === 1 && names[0].endsWith(` ${wanted}`)), build));
   } finally {
     await close();
     site.close();
