@@ -6,7 +6,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, test } from 'node:test';
 import {
-  PAGE_DIR, findActor, launchBrowser, launchProfile, openBox, openPage, readScreen, startServer, waitFor, waitForBox, waitForInfoScreen,
+  findActor, launchBrowser, launchProfile, openBox, openPage, readScreen, startServer, waitFor, waitForBox, waitForInfoScreen,
   waitForLevel, waitForRows,
 } from './harness.mjs';
 
@@ -165,59 +165,45 @@ test('storage that refuses writes shows its line, and the game plays on', () => 
   }),
 }));
 
-// Waits until the service worker controls the page loaded from url.
-async function openWithWorker(page, url) {
-  await page.goto(url);
-  await waitForInfoScreen(page);
-  await waitFor('the service worker', () => page.evaluate(() => !!navigator.serviceWorker.controller));
-}
+// Builds 1 (the zip) and 2 (one file changed) in turn under a sub-path of a site.
+test('the zip: installable; one reload serves the next build whole; without a network it starts and plays',
+  async () => {
+    const site = await startServer(path.join(process.env.VELK_SITES_DIR, '1'));
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'velk-profile-'));
+    const context = await launchProfile(profile);  // only a profile can install a page
+    try {
+      const page = context.pages()[0];
+      await page.goto(`${site.url}games/velk/`);
+      await waitFor('the service worker', () => page.evaluate(() => !!navigator.serviceWorker.controller));
+      const cdp = await context.newCDPSession(page);
+      assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
 
-test('the zip under a sub-path of a site: installable, and without a network it starts and plays', async () => {
-  const site = await startServer(process.env.VELK_HOSTED_DIR);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'velk-profile-'));
-  const context = await launchProfile(profile);
-  try {
-    const page = context.pages()[0] || await context.newPage();
-    await openWithWorker(page, `${site.url}games/velk/`);
-    const cdp = await context.newCDPSession(page);
-    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
-    await context.setOffline(true);
-    await context.route('**', (route) => route.abort());  // the worker's own requests too
-    await page.reload();
-    await startLevel(page, NOT_FOUND);
-    await assertIntroSound(page);
-  } finally {
-    await context.close();
-    fs.rmSync(profile, { recursive: true });
-    site.close();
-  }
-});
+      site.dir = path.join(process.env.VELK_SITES_DIR, '2');
+      const served = [];
+      page.on('response', (response) => served.push(response));
+      await page.reload();
+      await waitForInfoScreen(page);
+      const folder = path.join(site.dir, 'games/velk');
+      const names = await Promise.all(served.map(async (response) => {
+        const name = new URL(response.url()).pathname.slice('/games/velk/'.length) || 'index.html';
+        assert.ok((await response.body()).equals(fs.readFileSync(path.join(folder, name))), name);
+        return name;
+      }));
+      const loaded = fs.readdirSync(folder).filter((name) => !/\.(png|webmanifest)$|^service-worker/.test(name));
+      assert.deepEqual(loaded.filter((name) => !names.includes(name)), [], 'files not loaded');
+      // The new build's worker takes over and drops the old build's cache.
+      const build = /data-build="(\w+)"/.exec(fs.readFileSync(path.join(folder, 'index.html'), 'utf8'))[1];
+      await waitFor('the second build alone in the cache', () => page.evaluate(
+        (wanted) => caches.keys().then((keys) => keys.length === 1 && keys[0].endsWith(` ${wanted}`)), build));
 
-test('after an update one reload serves every file of the new build', async () => {
-  const site = await startServer();
-  const secondDir = process.env.VELK_SECOND_PAGE_DIR;
-  const { page, close } = await openPage(browser);
-  try {
-    await openWithWorker(page, site.url);
-    site.dir = secondDir;
-    const served = [];
-    page.on('response', (response) => served.push(response));
-    await page.reload();
-    await waitForInfoScreen(page);
-    const names = [];
-    for (const response of served) {
-      const name = new URL(response.url()).pathname.slice(1) || 'index.html';
-      assert.ok((await response.body()).equals(fs.readFileSync(path.join(secondDir, name))), name);
-      names.push(name);
+      await context.setOffline(true);
+      await context.route('**', (route) => route.abort());  // the worker's own requests too
+      await page.reload();
+      await startLevel(page, NOT_FOUND);
+      await assertIntroSound(page);
+    } finally {
+      await context.close();
+      fs.rmSync(profile, { recursive: true });
+      site.close();
     }
-    const loaded = fs.readdirSync(PAGE_DIR).filter((name) => !/\.(png|webmanifest)$|^service-worker/.test(name));
-    assert.deepEqual(loaded.filter((name) => !names.includes(name)), [], 'files not loaded');
-    // The new build's worker takes over and drops the old build's cache.
-    const build = /data-build="(\w+)"/.exec(fs.readFileSync(path.join(secondDir, 'index.html'), 'utf8'))[1];
-    await waitFor('the second build alone in the cache', () => page.evaluate(
-      (wanted) => caches.keys().then((names) => names.length === 1 && names[0].endsWith(` ${wanted}`)), build));
-  } finally {
-    await close();
-    site.close();
-  }
-});
+  });

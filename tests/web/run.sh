@@ -23,18 +23,14 @@ cmake --build "$web" --target velk_page_folder -j2 >"$web"/build.log 2>&1 ||
     { cat "$web"/build.log; fail "the page did not build"; }
 page=$web/package
 
-# For the update test, a second build with one file changed; for the hosting test, the zip unpacked under a
-# sub-path of a site.
-second=$web/second
-hosted=$web/hosted
-rm -rf "$second" "$hosted" && mkdir -p "$second" "$hosted/games/velk" && cp -r src/platform/web/page "$second/sources" &&
-    echo '/* the second build */' >>"$second/sources/velk.css" && cp -r "$page" "$second/package" &&
-    cmake -DPAGE_SOURCES="$(realpath "$second")/sources" -DWORKER="$PWD/src/platform/web/service_worker.js" \
+# Two sites for the zip's test: the zip unpacked under a sub-path, and a second build with one file changed.
+sites=$(realpath "$web")/sites
+rm -rf "$sites" && mkdir -p "$sites/1/games/velk" "$sites/2/games" && cp -r src/platform/web/page "$sites/sources" &&
+    (cd "$sites/1/games/velk" && cmake -E tar xf "$(realpath "$OLDPWD/$web")"/velk-web-*.zip) &&
+    cp -r "$sites/1/games/velk" "$sites/2/games" && echo '/* the second build */' >>"$sites/sources/velk.css" &&
+    cmake -DPAGE_SOURCES="$sites/sources" -DWORKER="$PWD/src/platform/web/service_worker.js" \
         -DHOST_PACKAGE="$(realpath "$host")/package" -DICON_TOOL="$(realpath "$host")/tools/icongen/velk-icon-png" \
-        -DPAGE="$(realpath "$second")/package" \
-        -P src/platform/web/assemble_page.cmake || fail "the second build failed"
-zip=$(echo "$web"/velk-web-*.zip)
-(cd "$hosted/games/velk" && cmake -E tar xf "$(realpath "$OLDPWD/$zip")") || fail "could not unpack $zip"
+        -DPAGE="$sites/2/games/velk" -P src/platform/web/assemble_page.cmake || fail "could not make the two sites"
 
 if [ ! -d tests/web/node_modules/playwright-core ] ||
    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
@@ -43,8 +39,7 @@ fi
 
 # node's TAP report, shown and kept: its top-level results (subtests are indented) are the stage's count.
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" VELK_SECOND_PAGE_DIR="$(realpath "$second/package")" \
-    VELK_HOSTED_DIR="$(realpath "$hosted")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
+VELK_PAGE_DIR="$(realpath "$page")" VELK_SITES_DIR="$sites" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
 passed=$(grep -c '^ok ' "$tap")
 failed=$(grep -c '^not ok ' "$tap")
