@@ -6,8 +6,8 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, test } from 'node:test';
 import {
-  findActor, launchBrowser, launchProfile, openBox, openPage, readScreen, startServer, waitFor, waitForBox, waitForInfoScreen,
-  waitForLevel, waitForRows,
+  findActor, launchBrowser, launchProfile, openBox, openPage, readScreen, startServer, waitFor, waitForBox,
+  waitForInfoScreen, waitForLevel, waitForRows,
 } from './harness.mjs';
 
 const ARROW = '\u25BA';
