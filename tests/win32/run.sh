@@ -114,7 +114,7 @@ for bits in 32 64; do
     check "$bits-bit: the game's test suite passes under Wine" eval 'timeout 600 ctest --test-dir "$dir" -LE console -j2 \
         --timeout 120 --output-on-failure > "$dir/ctest.log" || ! tail -60 "$dir/ctest.log"'
     tests=$dir/tests/win32
-    in_console backend "$tests" "$wine velk_win32_tests.exe --gtest_output=xml:backend.xml"
+    in_console backend "$tests" "$wine win32_tests.exe --gtest_output=xml:backend.xml"
     check "$bits-bit: the console backend tests pass in a 120x30 console, none skipped" eval 'wait_file "$tests/exit-code" 130 &&
         grep -q "tests=\"[1-9]" "$tests/backend.xml" && ! grep -q "<skipped\|<failure" "$tests/backend.xml" || ! cat "$tests/backend.xml"'
 

@@ -69,6 +69,19 @@ std::string Quoted(const char* text) {
     return out + "\"";
 }
 
+// The picture as 30 lines of 120 code page 437 glyphs in UTF-8, each ending in a newline.
+std::string PictureAsText(const Cell* cells) {
+    std::string text;
+    text.reserve(SCREEN_CELLS * 3 + SCREEN_ROWS);
+    for (int row = 0; row < SCREEN_ROWS; ++row) {
+        for (int col = 0; col < SCREEN_COLS; ++col) {
+            AppendCp437AsUtf8(text, static_cast<uint8_t>(cells[row * SCREEN_COLS + col].character));
+        }
+        text += '\n';
+    }
+    return text;
+}
+
 }  // namespace
 
 WindowHandle PlatformSetUpConsole() {
@@ -145,12 +158,10 @@ void PlatformBringToFront(WindowHandle) {}
 
 void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
 
-// Replays stand for a US keyboard.
-uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }
-
-void PlatformSendKey(uint16_t virtualKeyWord) {
+// Logged as the key press that types the character on a US keyboard, as the Windows program sends it.
+void PlatformTypeCharacter(char character) {
     char word[8];
-    std::snprintf(word, sizeof word, "0x%04X", virtualKeyWord);
+    std::snprintf(word, sizeof word, "0x%04X", UsKeyScan(static_cast<unsigned char>(character)));
     LogLine() << "inject " << word << '\n';
 }
 
@@ -197,20 +208,5 @@ void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observ
 
 void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = std::move(hook); }
 
-void ScriptedPressKey(const InputRecord& record) {
-    vp.queue.insert(vp.queue.begin() + static_cast<long>(DueCount()), ScriptRecord{vp.now, 0, record});
-}
-
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 
-std::string PictureAsText(const Cell* cells) {
-    std::string text;
-    text.reserve(SCREEN_CELLS * 3 + SCREEN_ROWS);
-    for (int row = 0; row < SCREEN_ROWS; ++row) {
-        for (int col = 0; col < SCREEN_COLS; ++col) {
-            AppendCp437AsUtf8(text, static_cast<uint8_t>(cells[row * SCREEN_COLS + col].character));
-        }
-        text += '\n';
-    }
-    return text;
-}
