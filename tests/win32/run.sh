@@ -21,11 +21,9 @@ replay=$PWD/build/test/tools/velk-replay/velk-replay
 # The shipped program is 32-bit: its runs need wine32:i386, which Debian does not install with wine, and a kernel
 # that runs 32-bit programs (some virtual machines' do not).
 no_wine32=
-if [ ! -x "$wine32" ]; then
-    no_wine32="no 32-bit Wine; as root: dpkg --add-architecture i386 && apt-get update && apt-get install wine32:i386"
-elif ! "$wine32" --version >/dev/null 2>&1; then
+[ -x "$wine32" ] || no_wine32="no 32-bit Wine; as root: dpkg --add-architecture i386 && apt-get update && apt-get install wine32:i386"
+[ -n "$no_wine32" ] || "$wine32" --version >/dev/null 2>&1 ||
     no_wine32="32-bit Wine is installed but does not start: this kernel runs no 32-bit programs"
-fi
 
 # Wine turns the console's Unicode into the terminal's character set, and tmux shows it only in UTF-8.
 export LC_ALL=C.UTF-8 WINEPREFIX=$win64_dir/wineprefix WINEDEBUG=-all
@@ -78,17 +76,17 @@ unzip_to() { rm -rf "$1" && mkdir -p "$1" && cmake -E chdir "$1" cmake -E tar xf
 check "the zip holds the 32-bit program and the six WAVs, nothing else" \
     eval 'unzip_to "$win32_dir/unzipped" "$win32_dir/VELKGAME-win32.zip" && diff -r "$win32_dir/unzipped" "$win32_dir/package"'
 
-# The Linux program's record files: after a start without one (record 0), and after a level 1 finished in one
-# batch (up to the gate's row, through it, down to the heart's row and into the heart: record 100).
+# The Linux program's record files: after a start without one (record 0), and after level 1 finished in one batch
+# (up to the gate's row, through it, down to the heart's row and into the heart: record 100).
 linux=$PWD/build/win-records
+begin=$'at 10 key b\nend 5000'
+finish=$(printf '%s\n' "epoch 1800000000" "at 10 key b"; yes "at 4400 key Up" | head -9; yes "at 4400 key Right" | head -120
+    yes "at 4401 key Down" | head -9; yes "at 4401 key Right" | head -3; echo "end 6500")
 linux_record() {  # linux_record NAME: velk-replay plays the script on standard input; its record file becomes NAME
     rm -f "$linux/VELKGAME.CFG" && (cd "$linux" && "$replay" - > "$1.log") && mv "$linux/VELKGAME.CFG" "$linux/$1"
 }
-check "the Linux program writes a record of 0, and of 100 when it finishes level 1" eval 'rm -rf "$linux" &&
-    mkdir -p "$linux" && cp "$sound_dir"/VELKGSND?.wav "$linux/" && : > "$linux/VELKGAME.exe" &&
-    printf "at 10 key b\nend 5000\n" | linux_record zero.cfg && { echo "epoch 1800000000"; echo "at 10 key b"
-        yes "at 4400 key Up" | head -9; yes "at 4400 key Right" | head -120
-        yes "at 4401 key Down" | head -9; yes "at 4401 key Right" | head -3; echo "end 6500"; } | linux_record 100.cfg &&
+check "the Linux program writes a record of 0, and of 100 when it finishes level 1" eval 'unzip_to "$linux" \
+    "$win32_dir/VELKGAME-win32.zip" && linux_record zero.cfg <<< "$begin" && linux_record 100.cfg <<< "$finish" &&
     grep -q "^ Record high score: 100 " "$linux/100.cfg.log"'
 
 # The backend's own tests need a console: Wine makes one from a terminal, here a detached 120x30 tmux
@@ -100,11 +98,8 @@ in_console() {  # in_console NAME DIR COMMAND: COMMAND run in DIR in a 120x30 co
     # --foreground: the program reads the terminal, which only the foreground process group may do.
     tmux_start "$1" 120x30 sh -c "cd '$2' && timeout --foreground -k 5 120 $3; echo \$? > exit-code; sleep 600"
 }
-level_colours() {  # the field black on bright blue (SGR 30;104), the arrow and the heart on row 16 bright red (91)
-    local rows
-    rows=$(tm capture-pane -p -e -t smoke) &&
-        [[ $rows == $'\e[30m\e[104m'* && $(sed -n 16p <<< "$rows") == *$'\e[91m►'*$'\e[91m♥'* ]]
-}
+# The field black on bright blue (SGR 30;104), the arrow and the heart on row 16 bright red (91).
+level_colours() { tm capture-pane -p -e -t smoke | sed -n '1p;16p' | tr '\n' ' ' | grep -q $'^\e\\[30m\e\\[104m.* \e\\[91m►.*\e\\[91m♥'; }
 arrow_moved() { [[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]; }
 for bits in 32 64; do
     [ "$bits" = 32 ] && [ -n "$no_wine32" ] &&
@@ -126,14 +121,14 @@ for bits in 32 64; do
         [ "$(tm display-message -p -t smoke "#{pane_title}")" = "VELK Keyboard Practice Game" ]'
     check "$bits-bit: 'b' plays the intro, then level 1: the arrow (U+25BA), the heart (U+2665) and the wall (U+251C)" \
         eval 'tm send-keys -t smoke b && wait_for smoke "Current level: 1" 25 && shows smoke "Lives remained: ►►►►►►" &&
-        shows smoke ├ && level_colours'
+        shows smoke ├ && wait_until 5 level_colours'
     check "$bits-bit: Right moves the arrow" eval 'tm send-keys -t smoke Right && wait_until 5 arrow_moved'
     check "$bits-bit: Esc ends the program with 1" eval 'tm send-keys -t smoke Escape && wait_file "$smoke/exit-code" 20 &&
         [ "$(cat "$smoke/exit-code")" = 1 ]'
     # The record file both ways. A rejected file would leave the record at 0 and be rewritten with 0.
     check "$bits-bit: its start without a record file wrote the Linux program's very file, which velk-replay reads with no box" \
         eval 'cmp "$linux/zero.cfg" "$smoke/VELKGAME.CFG" &&
-        (cd "$smoke" && printf "at 10 key b\nend 5000\n" | "$replay" - > replay.log) && ! grep " box " "$smoke/replay.log"'
+        (cd "$smoke" && "$replay" - <<< "$begin" > replay.log) && ! grep " box " "$smoke/replay.log"'
     cp "$linux/100.cfg" "$smoke/VELKGAME.CFG"
     in_console record "$smoke" "$wine VELKGAME.exe"
     check "$bits-bit: the Linux program's record of 100 shows in the status panel, the file left as it was" \
