@@ -59,8 +59,9 @@ cross_build() {  # cross_build DIR TOOLCHAIN CMAKE-ARGS...: the program, its zip
 }
 check "64-bit build (program, zip and tests)" cross_build "$win64_dir" toolchain-x86_64-w64-mingw32.cmake -DVELK_TESTS=ON
 # The 32-bit tests are discovered by running them, so they are built only where 32-bit Wine runs.
-check "32-bit build (the shipped program, its zip${no_wine32:+; no tests})" cross_build "$win32_dir" \
-    toolchain-i686-w64-mingw32.cmake -DVELK_TESTS="$([ -z "$no_wine32" ] && echo ON || echo OFF)"
+tests32=$([ -z "$no_wine32" ] && echo ON || echo OFF)
+check "32-bit build (the shipped program, its zip; tests $tests32)" cross_build "$win32_dir" \
+    toolchain-i686-w64-mingw32.cmake -DVELK_TESTS=$tests32
 
 # The shipped 32-bit program and its zip.
 headers=$(objdump -p "$win32_dir/package/VELKGAME.exe" 2>/dev/null)
