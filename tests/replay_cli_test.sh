@@ -43,6 +43,8 @@ run noend.txt
 check "no end line warns" grep -q "no 'end' line" err.txt
 "$replay" --svg pic.svg game.txt > /dev/null 2>&1
 check "--svg writes the final picture" grep -q "<svg" pic.svg
+run --gif no-such-folder/run.gif game.txt
+check "--gif into a missing folder: exit 2, named, nothing run" eval '[ $code -eq 2 ] && grep -q no-such-folder err.txt && [ ! -s out.txt ]'
 
 # Box delays that add up past the clock, and a script over 64 MiB: refused before anything runs.
 printf 'box ok 9007199254740992\nbox ok 1\nend 10\n' > delays.txt

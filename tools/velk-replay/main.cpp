@@ -1,19 +1,22 @@
 // velk-replay SCRIPT: plays the game headless and deterministically from a script and logs what it does.
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
 #include "replay.h"
 #include "svg_picture.h"
+#include "gif_movie.h"
 
 namespace {
 
 constexpr int EXIT_BAD_INPUT = 2;
 
 int Usage() {
-    std::cerr << "usage: velk-replay [--svg PICTURE.svg] SCRIPT\n"
+    std::cerr << "usage: velk-replay [--svg PICTURE.svg] [--gif MOVIE.gif [--from MS] [--to MS] [--speed X]] SCRIPT\n"
                  "  SCRIPT '-' reads the script from standard input; the log goes to standard output.\n";
     return EXIT_BAD_INPUT;
 }
@@ -31,14 +34,39 @@ bool ReadAll(std::FILE* in, std::string& text) {
     return !std::ferror(in);
 }
 
+// A whole number of milliseconds, or a speed factor from 0.01 to 1000.
+bool ParseMilliseconds(const char* text, int64_t& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(text, &end, 10);
+    value = parsed;
+    return *text >= '0' && *text <= '9' && *end == '\0' && errno == 0;
+}
+bool ParseSpeed(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(value) && value >= 0.01 && value <= 1000;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* scriptPath = nullptr;
     const char* svgPath = nullptr;
+    const char* gifPath = nullptr;
+    GifOptions gif;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--svg") == 0 && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--svg") == 0 && hasValue) {
             svgPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--gif") == 0 && hasValue) {
+            gifPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--from") == 0 && hasValue) {
+            if (!ParseMilliseconds(argv[++i], gif.from)) return Usage();
+        } else if (std::strcmp(argv[i], "--to") == 0 && hasValue) {
+            if (!ParseMilliseconds(argv[++i], gif.to)) return Usage();
+        } else if (std::strcmp(argv[i], "--speed") == 0 && hasValue) {
+            if (!ParseSpeed(argv[++i], gif.speed)) return Usage();
         } else if (scriptPath == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0)) {
             scriptPath = argv[i];
         } else {
@@ -73,8 +101,32 @@ int main(int argc, char** argv) {
     if (!script.hasEnd) {
         std::cerr << "velk-replay: the script has no 'end' line; it runs until the game itself ends\n";
     }
+#ifdef VELK_GIF_FONT
+    GifMovie movie;
+    if (gifPath != nullptr) {
+        std::string gifError;
+        if (!movie.Open(gifPath, VELK_GIF_FONT, gif, gifError)) {
+            std::cerr << "velk-replay: " << gifError << '\n';
+            return EXIT_BAD_INPUT;
+        }
+        SetScriptedPresentObserver([&movie](int64_t now, const Cell* cells) { movie.Present(now, cells); });
+    }
+#else
+    if (gifPath != nullptr) {
+        std::cerr << "velk-replay: built without giflib and FreeType, so without --gif\n";
+        return EXIT_BAD_INPUT;
+    }
+#endif
     std::ios::sync_with_stdio(false);
     Replay(script, std::cout);
+#ifdef VELK_GIF_FONT
+    std::string gifError;
+    if (gifPath != nullptr && !movie.Close(gifError)) {
+        std::remove(gifPath);
+        std::cerr << "velk-replay: cannot write '" << gifPath << "': " << gifError << '\n';
+        return EXIT_BAD_INPUT;
+    }
+#endif
 
     if (svgPath != nullptr && !WritePictureSvg(ScriptedLastPicture(), svgPath)) {
         std::cerr << "velk-replay: cannot write picture '" << svgPath << "': " << std::strerror(errno) << '\n';
