@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 #include "replay.h"
 
 namespace {

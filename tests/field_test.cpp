@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "console/screen.h"
-#include "game/actors.h"
-#include "game/game_state.h"
-#include "game/wall.h"
+#include "field/actors.h"
+#include "state/game_state.h"
+#include "field/wall.h"
 #include "scripted_game.h"
 #include "screens/status_panel.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "files/package_check.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 #include "scripted_game.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 #include "scripted_game.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 #include "platform/platform.h"
 #include "scripted_game.h"
 

@@ -28,6 +28,13 @@ void ClearScreenText() {
 
 void PresentScreen() { PlatformPresent(screenBuffer.cells); }
 
+namespace {
+
 void SetCursorVisible(int visible) { PlatformSetCursorVisible(visible & 0xFF); }
 
-void SetUpConsole() { hConsoleWindow = PlatformSetUpConsole(); }
+}  // namespace
+
+void SetUpConsole() {
+    SetCursorVisible(0);
+    hConsoleWindow = PlatformSetUpConsole();
+}

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "console/cell.h"
 #include "platform/platform.h"
 
 struct ScreenBuffer {
@@ -44,5 +43,5 @@ void PutText(int row, const char* text, AttributeOf attributeAt) {
 
 void ClearScreenText();
 void PresentScreen();
-void SetCursorVisible(int visible);
+// The console set up for the game (title, size, hidden cursor, raw keys); its window owns the boxes.
 void SetUpConsole();

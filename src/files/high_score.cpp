@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "files/open_file.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 
 namespace {
 
@@ -40,14 +40,6 @@ void PutFloat(std::vector<unsigned char>& bytes, int index, float value) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
-// Both reset paths keep the game's score and give the file a record of 0.
-void WriteZeroRecord() {
-    const int32_t kept = gameState.score;
-    gameState.score = 0;
-    SaveHighScore();
-    gameState.score = kept;
-}
-
 bool CopiesValid(double a, double b, double c) {
     // Written so that a NaN anywhere fails every comparison and so the file.
     return std::fabs(a) <= MAX_RECORD && std::fabs(b) <= MAX_RECORD && std::fabs(c) <= MAX_RECORD &&
@@ -56,15 +48,21 @@ bool CopiesValid(double a, double b, double c) {
            std::fabs(std::fabs(b) - std::fabs(c)) < COPY_TOLERANCE;
 }
 
+// A file that cannot be trusted gets a record of 0; the game's score is kept.
+void ReportCorruptHighScore(WindowHandle owner) {
+    PlatformMessageBox(owner, "High-Scroe file corrupted. High Score have been reset", "VELK Game Error", BOX_OK);
+    SaveHighScore(0);
+}
+
 }  // namespace
 
-void SaveHighScore() {
+void SaveHighScore(int32_t record) {
     std::vector<unsigned char> bytes(FILE_BYTES);
     for (int i = 0; i < FLOAT_COUNT; ++i) PutFloat(bytes, i, static_cast<float>(GameRandom() % FILLER_MODULUS));
-    const float record = static_cast<float>(gameState.score);
-    PutFloat(bytes, COPY_INDEX_C, record);
-    PutFloat(bytes, COPY_INDEX_B, record);
-    PutFloat(bytes, RECORD_INDEX, record);
+    const float value = static_cast<float>(record);
+    PutFloat(bytes, COPY_INDEX_C, value);
+    PutFloat(bytes, COPY_INDEX_B, value);
+    PutFloat(bytes, RECORD_INDEX, value);
 
     // Whether the file could be written is not reported: an unwritable file simply keeps its record.
     PlatformSaveFile(HIGH_SCORE_FILE, bytes.data(), FILE_BYTES);
@@ -74,7 +72,7 @@ void LoadHighScore(WindowHandle owner) {
     std::FILE* file = OpenFile(HIGH_SCORE_FILE, "rb");
     if (file == nullptr) {
         PlatformMessageBox(owner, "High-Scroe file was not found. High Score have been reset", "VELK Game Error", BOX_OK);
-        WriteZeroRecord();
+        SaveHighScore(0);
         return;
     }
     std::vector<unsigned char> bytes(FILE_BYTES);
@@ -92,9 +90,4 @@ void LoadHighScore(WindowHandle owner) {
         return;
     }
     gameState.highScore = static_cast<int32_t>(a + 0.5);
-}
-
-void ReportCorruptHighScore(WindowHandle owner) {
-    PlatformMessageBox(owner, "High-Scroe file corrupted. High Score have been reset", "VELK Game Error", BOX_OK);
-    WriteZeroRecord();
 }

@@ -1,8 +1,10 @@
 // The record high score kept across runs in "VELKGAME.CFG": three copies among random filler.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/platform.h"
 
 void LoadHighScore(WindowHandle owner);
-void SaveHighScore();
-void ReportCorruptHighScore(WindowHandle owner);
+// Writes a new file holding the given record.
+void SaveHighScore(int32_t record);

@@ -5,32 +5,29 @@
 #include <vector>
 
 #include "console/screen.h"
+#include "field/actors.h"
+#include "field/wall.h"
 #include "files/high_score.h"
 #include "files/package_check.h"
-#include "game/actors.h"
-#include "game/game_state.h"
 #include "game/rules.h"
-#include "game/wall.h"
 #include "platform/platform.h"
 #include "screens/info_screen.h"
 #include "screens/intro.h"
 #include "screens/status_panel.h"
 #include "sound/sound_cues.h"
+#include "state/game_state.h"
 
 namespace {
 
-constexpr uint16_t VK_ESCAPE = 0x1B;
-constexpr uint16_t VK_LEFT = 0x25;
-constexpr uint16_t VK_UP = 0x26;
-constexpr uint16_t VK_RIGHT = 0x27;
-constexpr uint16_t VK_DOWN = 0x28;
 constexpr int INPUT_RETRY_PAUSE_MS = 50;
 constexpr int WALL_STEP_PAUSE_MS = 60;
 constexpr int HEART_PERIOD_FACTOR = 12;
 
-bool running;        // true from start-up until Esc is seen
-int64_t wallTimer;   // clock mark of the last wall step
-int64_t heartTimer;  // clock mark of the last heart move
+struct LoopState {
+    bool running = true;     // until Esc is seen
+    int64_t wallTimer = 0;   // clock mark of the last wall step
+    int64_t heartTimer = 0;  // clock mark of the last heart move
+};
 
 void BeginNewGame(int jumpStart) {
     gameState.infoScreenShown = 0;
@@ -41,7 +38,7 @@ void BeginNewGame(int jumpStart) {
 }
 
 // Letter keys by character first, then Esc and the arrows by virtual key, whatever the character did.
-void ApplyKey(const InputRecord& record) {
+void ApplyKey(const InputRecord& record, LoopState& loop) {
     switch (record.asciiChar) {
         case 'B': case 'b': BeginNewGame(0); break;
         case 'J': case 'j': BeginNewGame(1); break;
@@ -50,11 +47,11 @@ void ApplyKey(const InputRecord& record) {
         default: break;
     }
     switch (record.virtualKeyCode) {
-        case VK_ESCAPE: running = false; break;
-        case VK_LEFT: MovePlayerLeft(); break;
-        case VK_UP: MovePlayerUp(); break;
-        case VK_RIGHT: MovePlayerRight(); break;
-        case VK_DOWN: MovePlayerDown(); break;
+        case KEY_ESCAPE: loop.running = false; break;
+        case KEY_LEFTARROW: MovePlayerLeft(); break;
+        case KEY_UPARROW: MovePlayerUp(); break;
+        case KEY_RIGHTARROW: MovePlayerRight(); break;
+        case KEY_DOWNARROW: MovePlayerDown(); break;
         default: break;
     }
 }
@@ -62,26 +59,26 @@ void ApplyKey(const InputRecord& record) {
 // Asks for the number of pending records, once more after a short pause if the console fails.
 bool CountPendingInput(uint32_t* pending) {
     if (PlatformCountInput(pending)) return true;
-    Pause(INPUT_RETRY_PAUSE_MS);
+    PlatformSleep(INPUT_RETRY_PAUSE_MS);
     return PlatformCountInput(pending) != 0;
 }
 
 bool TimerExpired(int64_t mark, int period) {
     // Compared in floating point, as elapsed milliseconds against the period; equality does not fire.
-    return static_cast<double>(MillisecondClock() - mark) > static_cast<double>(period);
+    return static_cast<double>(PlatformMilliseconds() - mark) > static_cast<double>(period);
 }
 
 // The first clock reading at which a timer fires: a whole millisecond past its period.
-int64_t NextTimerDue() {
-    const int64_t wallDue = wallTimer + WallPeriod() + 1;
-    const int64_t heartDue = heartTimer + HEART_PERIOD_FACTOR * WallPeriod() + 1;
+int64_t NextTimerDue(const LoopState& loop) {
+    const int64_t wallDue = loop.wallTimer + WallPeriod() + 1;
+    const int64_t heartDue = loop.heartTimer + HEART_PERIOD_FACTOR * WallPeriod() + 1;
     return wallDue < heartDue ? wallDue : heartDue;
 }
 
 enum PassEnd { PASS_CONTINUE, PASS_NEW_LEVEL, PASS_KEYBOARD_FAILED };
 
 // One input pass: the batch of keys, the rules and the two timers.
-PassEnd RunInputPass() {
+PassEnd RunInputPass(LoopState& loop) {
     uint32_t pending = 0;
     if (!CountPendingInput(&pending)) return PASS_KEYBOARD_FAILED;
 
@@ -91,7 +88,7 @@ PassEnd RunInputPass() {
         if (PlatformReadInput(batch.data(), pending, &read)) {
             // The whole batch is walked, even after Esc or a restart.
             for (uint32_t i = 0; i < read && i < pending; ++i) {
-                if (batch[i].eventType == INPUT_KEY_EVENT && batch[i].keyDown == 1) ApplyKey(batch[i]);
+                if (batch[i].eventType == INPUT_KEY_EVENT && batch[i].keyDown == 1) ApplyKey(batch[i], loop);
             }
         }
         if (gameState.restartRequested == 1) {
@@ -111,21 +108,21 @@ PassEnd RunInputPass() {
     if (ApplyRules() != RULES_CONTINUE) return PASS_NEW_LEVEL;
 
     bool timerFired = false;
-    if (TimerExpired(wallTimer, WallPeriod())) {
+    if (TimerExpired(loop.wallTimer, WallPeriod())) {
         timerFired = true;
-        wallTimer = MillisecondClock();
+        loop.wallTimer = PlatformMilliseconds();
         UpdateZap();
         StepWall();
         PresentScreen();
-        PlayCue(gameState.zapActive == 1 ? 5 : 2);
-        Pause(WALL_STEP_PAUSE_MS);
+        PlayCue(gameState.zapActive == 1 ? CUE_ZAPPING_WALL_STEP : CUE_WALL_STEP);
+        PlatformSleep(WALL_STEP_PAUSE_MS);
     }
-    if (TimerExpired(heartTimer, HEART_PERIOD_FACTOR * WallPeriod())) {
+    if (TimerExpired(loop.heartTimer, HEART_PERIOD_FACTOR * WallPeriod())) {
         timerFired = true;
-        heartTimer = MillisecondClock();
+        loop.heartTimer = PlatformMilliseconds();
         DriftHeart();
     }
-    if (pending == 0 && !timerFired) PlatformWaitForInput(NextTimerDue());
+    if (pending == 0 && !timerFired) PlatformWaitForInput(NextTimerDue(loop));
     return PASS_CONTINUE;
 }
 
@@ -152,18 +149,18 @@ int GameMain() {
     gameState.infoScreenShown = 1;
     gameState.restartRequested = 0;
     SetUpConsole();
-    running = true;
     StartNewGame();
 
-    while (running) {
+    LoopState loop;
+    while (loop.running) {
         BuildLevelPicture();
-        wallTimer = MillisecondClock();
-        heartTimer = MillisecondClock();
+        loop.wallTimer = PlatformMilliseconds();
+        loop.heartTimer = PlatformMilliseconds();
 
         PassEnd end;
         do {
-            end = RunInputPass();
-        } while (end == PASS_CONTINUE && running);
+            end = RunInputPass(loop);
+        } while (end == PASS_CONTINUE && loop.running);
         if (end == PASS_KEYBOARD_FAILED) {
             PlatformMessageBox(hConsoleWindow, "Keyboard input failed. Program will close.", "VELK Game Error", BOX_OK);
             return 1;

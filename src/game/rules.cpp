@@ -3,8 +3,9 @@
 
 #include "console/screen.h"
 #include "files/high_score.h"
-#include "game/game_state.h"
+#include "platform/platform.h"
 #include "sound/sound_cues.h"
+#include "state/game_state.h"
 
 namespace {
 
@@ -20,17 +21,17 @@ bool RowInGate(int centreRow) {
 
 void PassGate() {
     gameState.gatePassed = 1;
-    PlayCue(3);
-    Pause(GATE_PASSAGE_PAUSE_MS);
+    PlayCue(CUE_GATE_PASSED);
+    PlatformSleep(GATE_PASSAGE_PAUSE_MS);
 }
 
 void CompleteLevel() {
     gameState.gatePassed = 0;
-    PlayCue(6);
-    Pause(LEVEL_COMPLETE_PAUSE_MS);
+    PlayCue(CUE_LEVEL_COMPLETE);
+    PlatformSleep(LEVEL_COMPLETE_PAUSE_MS);
     gameState.score += gameState.level * POINTS_PER_LEVEL;
     // The record on screen is refreshed from the file at the next level start.
-    if (gameState.score > gameState.highScore) SaveHighScore();
+    if (gameState.score > gameState.highScore) SaveHighScore(gameState.score);
     gameState.level += 1;
     // At most one life per level, even when two thresholds are crossed at once.
     if (gameState.score / POINTS_PER_EXTRA_LIFE > gameState.extraLivesAwarded) {
@@ -55,6 +56,28 @@ bool SurvivesWall() {
     return true;
 }
 
+void AskPlayAgain(WindowHandle owner) {
+    const int answer = PlatformMessageBox(owner, "VELK Game is over\nDo you want to try again?", "Game over",
+                                          BOX_OKCANCEL | BOX_TOPMOST);
+    if (answer == BOX_ANSWER_CANCEL) {
+        InjectExitKey();
+        PlatformExitProcess(0);
+    }
+}
+
+void LoseLife(WindowHandle owner) {
+    gameState.gatePassed = 0;
+    PlayCue(CUE_LIFE_LOST);
+    PlatformSleep(LIFE_LOST_PAUSE_MS);
+    if (gameState.lives < 2) {
+        PlatformBringToFront(owner);
+        AskPlayAgain(owner);
+        StartNewGame();
+    } else {
+        gameState.lives -= 1;
+    }
+}
+
 }  // namespace
 
 RuleOutcome ApplyRules() {
@@ -70,26 +93,4 @@ RuleOutcome ApplyRules() {
     return RULES_CONTINUE;
 }
 
-void LoseLife(WindowHandle owner) {
-    gameState.gatePassed = 0;
-    PlayCue(4);
-    Pause(LIFE_LOST_PAUSE_MS);
-    if (gameState.lives < 2) {
-        PlatformBringToFront(owner);
-        AskPlayAgain(owner);
-        StartNewGame();
-    } else {
-        gameState.lives -= 1;
-    }
-}
-
-void AskPlayAgain(WindowHandle owner) {
-    const int answer = PlatformMessageBox(owner, "VELK Game is over\nDo you want to try again?", "Game over",
-                                          BOX_OKCANCEL | BOX_TOPMOST);
-    if (answer == BOX_ANSWER_CANCEL) {
-        InjectExitKey();
-        PlatformExitProcess(0);
-    }
-}
-
-void InjectExitKey() { PlatformSendKey(PlatformKeyScan('x')); }
+void InjectExitKey() { PlatformTypeCharacter('x'); }

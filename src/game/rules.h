@@ -1,8 +1,6 @@
 // The rules after each input pass of a game: the heart, the gate and the wall, points and lives.
 #pragma once
 
-#include "platform/platform.h"
-
 enum RuleOutcome {
     RULES_CONTINUE = 0,      // nothing happened that ends the level: the pass goes on to its timers
     RULES_LEVEL_COMPLETE,    // the heart was reached: the next level starts
@@ -10,6 +8,5 @@ enum RuleOutcome {
 };
 
 RuleOutcome ApplyRules();
-void LoseLife(WindowHandle owner);
-void AskPlayAgain(WindowHandle owner);
+// Types the exit character for the shell the player goes back to.
 void InjectExitKey();

@@ -1,9 +1,19 @@
-// The one seam between the game and the outside world; each backend folder implements it and CMake links one in.
+// The one seam between the game and the outside world (the cell, the picture's geometry, key codes, calls); CMake links one backend.
 #pragma once
 
 #include <cstdint>
 
-#include "console/cell.h"
+// Laid out as the Windows console's single-byte cell record, so a whole picture can be handed to
+// the console in one call without conversion.
+struct Cell {
+    uint16_t character;  // low byte: a code page 437 byte; high byte always zero
+    uint16_t attribute;  // console colour bits: background in the high nibble, foreground in the low
+};
+static_assert(sizeof(Cell) == 4, "a cell must match the console's 4-byte cell record");
+
+constexpr int SCREEN_COLS = 120;
+constexpr int SCREEN_ROWS = 30;
+constexpr int SCREEN_CELLS = SCREEN_COLS * SCREEN_ROWS;
 
 // Opaque handle of the window that owns message boxes; nullptr means "no owner".
 using WindowHandle = void*;
@@ -12,9 +22,17 @@ using WindowHandle = void*;
 struct InputRecord {
     uint16_t eventType;       // INPUT_KEY_EVENT for keys; anything else is a mouse, focus, menu or size event
     int32_t keyDown;          // 1 for a key press, 0 for a release
-    uint16_t virtualKeyCode;  // Windows virtual-key code
+    uint16_t virtualKeyCode;  // KEY_ below for the keys the game reads; other keys' Windows virtual-key codes
     char asciiChar;           // the single-byte character the key produced, 0 for none
 };
+// The keys the game reads by key rather than by character. The values are the Windows virtual-key
+// codes, so the Windows console's records pass through unchanged; every other backend translates into them.
+constexpr uint16_t KEY_ESCAPE = 0x1B;
+constexpr uint16_t KEY_LEFTARROW = 0x25;
+constexpr uint16_t KEY_UPARROW = 0x26;
+constexpr uint16_t KEY_RIGHTARROW = 0x27;
+constexpr uint16_t KEY_DOWNARROW = 0x28;
+
 constexpr uint16_t INPUT_KEY_EVENT = 0x0001;
 constexpr uint16_t INPUT_MOUSE_EVENT = 0x0002;
 
@@ -47,15 +65,14 @@ void PlatformBringToFront(WindowHandle window);
 // Starts "NAME.wav" from the working directory in the background, cutting off the one still playing.
 void PlatformPlaySound(const char* name);
 
-// The virtual-key word (shift state in the high byte) that types the given character on this keyboard,
-// and the synthetic press of such a word.
-uint16_t PlatformKeyScan(char character);
-void PlatformSendKey(uint16_t virtualKeyWord);
+// Types the character into whatever has the keyboard once the game is gone, as a synthetic key press
+// where the system allows it.
+void PlatformTypeCharacter(char character);
 
 // Milliseconds since the process started, and the calendar time in whole seconds since 1970.
 int64_t PlatformMilliseconds();
 int64_t PlatformCalendarSeconds();
-// Blocks the whole program for at least one millisecond.
+// Blocks the whole program for the given milliseconds, at least one.
 void PlatformSleep(int milliseconds);
 
 // Replaces the file of the working directory called name with size bytes of data, so that a kill, crash,

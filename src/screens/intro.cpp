@@ -2,19 +2,11 @@
 #include "screens/intro.h"
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "platform/platform.h"
 #include "sound/sound_cues.h"
+#include "state/game_state.h"
 
-void PlayIntro() {
-    PlayCue(1);
-    for (int frame = 0; frame < 3; ++frame) {
-        DrawSplashFrame();
-        PresentScreen();
-        Pause(1000);
-    }
-    PresentScreen();
-    Pause(1300);
-}
+namespace {
 
 void DrawSplashFrame() {
     static constexpr char GROUP[] = " VELK";
@@ -24,4 +16,17 @@ void DrawSplashFrame() {
         if (k % 5 == 0) colour = static_cast<uint16_t>(GameRandom() % 256);
         screenBuffer.cells[k] = Cell{static_cast<uint16_t>(GROUP[k % 5]), colour};
     }
+}
+
+}  // namespace
+
+void PlayIntro() {
+    PlayCue(CUE_INTRO);
+    for (int frame = 0; frame < 3; ++frame) {
+        DrawSplashFrame();
+        PresentScreen();
+        PlatformSleep(1000);
+    }
+    PresentScreen();
+    PlatformSleep(1300);
 }

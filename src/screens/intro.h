@@ -2,4 +2,3 @@
 #pragma once
 
 void PlayIntro();
-void DrawSplashFrame();

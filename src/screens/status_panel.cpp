@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-// Sound cues: 1 intro, 2 wall step, 3 gate passage, 4 life lost, 5 zapping wall step, 6 level completed.
+// Sound cues: each plays the package's sound file of its number, "VELKGSND1" to "VELKGSND6".
 #include "sound/sound_cues.h"
 
-#include "game/game_state.h"
 #include "platform/platform.h"
+#include "state/game_state.h"
 
-void PlayCue(int cue) {
+void PlayCue(SoundCue cue) {
     static const char* const CUE_NAMES[] = {"VELKGSND1", "VELKGSND2", "VELKGSND3",
                                              "VELKGSND4", "VELKGSND5", "VELKGSND6"};
-    if (gameState.soundOn != 1 || cue < 1 || cue > 6) return;
-    PlatformPlaySound(CUE_NAMES[cue - 1]);
+    if (gameState.soundOn != 1) return;
+    PlatformPlaySound(CUE_NAMES[cue - CUE_INTRO]);
 }

@@ -11,7 +11,7 @@
 
 #include "console/screen.h"
 #include "fuzz_check.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 #include "replay.h"
 
 namespace {
@@ -19,8 +19,8 @@ namespace {
 constexpr long MAX_PASSES = 300;  // keeps a run around a millisecond or two under the sanitizers
 
 InputRecord Key(char character, uint16_t virtualKey) { return InputRecord{INPUT_KEY_EVENT, 1, virtualKey, character}; }
-const InputRecord KEYS[] = {Key(0, 0x27), Key(0, 0x27), Key(0, 0x25), Key(0, 0x26), Key(0, 0x28), Key('b', 'B'),
-                            Key('J', 'J'), Key('p', 'P'), Key('s', 'S'), Key('x', 'X'), Key('\r', 0x0D), Key(0x1B, 0x1B)};
+const InputRecord KEYS[] = {Key(0, KEY_RIGHTARROW), Key(0, KEY_RIGHTARROW), Key(0, KEY_LEFTARROW), Key(0, KEY_UPARROW),
+                            Key(0, KEY_DOWNARROW),  Key('b', 'B'),         Key('J', 'J'), Key('p', 'P'), Key('s', 'S'), Key('x', 'X'), Key('\r', 0x0D), Key(0x1B, KEY_ESCAPE)};
 
 std::vector<std::pair<int64_t, int64_t>> paces;  // from a virtual time on, each pass also takes this long
 size_t nextPace;

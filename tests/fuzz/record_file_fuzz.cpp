@@ -10,7 +10,7 @@
 
 #include "files/high_score.h"
 #include "fuzz_check.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 #include "platform/scripted/scripted_platform.h"
 
 namespace {

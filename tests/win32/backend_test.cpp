@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace velk_win32;
+using namespace win32;
 
 HANDLE OpenConsole(const wchar_t* name) {
     return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -62,7 +62,7 @@ in_console() {  # in_console NAME DIR COMMAND: COMMAND run in DIR in a 120x30 co
     tmux_start "$1" 120x30 sh -c "cd '$2' && timeout --foreground -k 5 120 $3; echo \$? > exit-code; sleep 600"
 }
 tests=$win64_dir/tests/win32
-in_console backend "$tests" "$wine velk_win32_tests.exe --gtest_output=xml:backend.xml"
+in_console backend "$tests" "$wine win32_tests.exe --gtest_output=xml:backend.xml"
 check "the console backend tests pass in a 120x30 console, none skipped" eval 'wait_file "$tests/exit-code" 130 &&
     grep -q "tests=\"[1-9]" "$tests/backend.xml" && ! grep -q "<skipped\|<failure" "$tests/backend.xml" || ! cat "$tests/backend.xml"'
 

@@ -23,7 +23,7 @@ bool ParseKey(const std::string& name, InputRecord& record) {
     record.eventType = INPUT_KEY_EVENT;
     record.keyDown = 1;
     static const struct { const char* name; char character; uint16_t virtualKey; } NAMED_KEYS[] = {
-        {"Esc", 0x1B, 0x1B}, {"Left", 0, 0x25}, {"Up", 0, 0x26}, {"Right", 0, 0x27}, {"Down", 0, 0x28},
+        {"Esc", 0x1B, KEY_ESCAPE}, {"Left", 0, KEY_LEFTARROW}, {"Up", 0, KEY_UPARROW}, {"Right", 0, KEY_RIGHTARROW}, {"Down", 0, KEY_DOWNARROW},
     };
     for (const auto& key : NAMED_KEYS) {
         if (name == key.name) {

@@ -145,12 +145,10 @@ void PlatformBringToFront(WindowHandle) {}
 
 void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
 
-// Replays stand for a US keyboard.
-uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }
-
-void PlatformSendKey(uint16_t virtualKeyWord) {
+// Logged as the key press that types the character on a US keyboard, as the Windows program sends it.
+void PlatformTypeCharacter(char character) {
     char word[8];
-    std::snprintf(word, sizeof word, "0x%04X", virtualKeyWord);
+    std::snprintf(word, sizeof word, "0x%04X", UsKeyScan(static_cast<unsigned char>(character)));
     LogLine() << "inject " << word << '\n';
 }
 
@@ -196,10 +194,6 @@ const Cell* ScriptedLastPicture() { return vp.picture; }
 void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observer) { vp.observer = std::move(observer); }
 
 void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = std::move(hook); }
-
-void ScriptedPressKey(const InputRecord& record) {
-    vp.queue.insert(vp.queue.begin() + static_cast<long>(DueCount()), ScriptRecord{vp.now, 0, record});
-}
 
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "console/cell.h"
+#include "platform/platform.h"
 #include "platform/scripted/script.h"
 
 struct ScriptedRunResult {
@@ -37,10 +37,8 @@ int64_t ScriptedLastWaitDeadline();
 void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
 
 // Called at the start of every input count, after the clock has advanced: a test's scripted player can
-// look at the game and press keys with ScriptedPressKey.
+// look at the game there.
 void SetScriptedInputHook(std::function<void(int64_t now)> hook);
-// Queues a record due now, behind those already due.
-void ScriptedPressKey(const InputRecord& record);
 // Moves virtual time on, as a machine that stalled would; records come due by the new time.
 void ScriptedAdvanceClock(int64_t milliseconds);
 

@@ -19,7 +19,7 @@ int64_t StartNanoseconds() {
 }
 
 // Fixes the start while the program loads, before main runs.
-const int64_t g_startTouched = StartNanoseconds();
+const int64_t startTouched = StartNanoseconds();
 
 }  // namespace
 
@@ -43,5 +43,5 @@ void PlatformSleep(int milliseconds) {
         terminal::HandlePendingSignal();
         terminal::ApplyResize(true);
     }
-    (void)g_startTouched;
+    (void)startTouched;
 }

@@ -25,10 +25,10 @@ constexpr size_t QUEUE_SIZE = 512;    // keys held between counting and reading:
 constexpr size_t PENDING_MAX = 1024;  // bytes of an unfinished sequence; more is no sequence a key sends
 constexpr int DEFAULT_ESC_DELAY_MS = 25;
 
-std::vector<DecodedKey> g_keys;
-unsigned char g_pending[PENDING_MAX];
-size_t g_pendingLength = 0;
-int64_t g_pendingSince = 0;  // when the unfinished bytes last grew
+std::vector<DecodedKey> decodedKeys;
+unsigned char pendingBytes[PENDING_MAX];
+size_t pendingLength = 0;
+int64_t pendingSince = 0;  // when the unfinished bytes last grew
 
 int EscDelay() {
     static int delay = -1;
@@ -51,8 +51,8 @@ bool Utf8Locale() {
 void CrashIfAsked(size_t from) {
     const char* key = std::getenv("VELK_TEST_ABORT_KEY");
     if (key == nullptr || key[0] == '\0') return;
-    for (size_t i = from; i < g_keys.size(); ++i) {
-        if (g_keys[i].kind == KeyKind::Character && g_keys[i].character == static_cast<unsigned char>(key[0])) {
+    for (size_t i = from; i < decodedKeys.size(); ++i) {
+        if (decodedKeys[i].kind == KeyKind::Character && decodedKeys[i].character == static_cast<unsigned char>(key[0])) {
             std::fprintf(stderr, "VELK test: aborting on request\n");
             std::abort();
         }
@@ -63,18 +63,18 @@ void CrashIfAsked(size_t) {}
 #endif
 
 void Decode(bool delayPassed) {
-    const size_t before = g_keys.size();
-    const size_t used = DecodeKeys(g_pending, g_pendingLength, delayPassed, Utf8Locale(), g_keys);
-    std::memmove(g_pending, g_pending + used, g_pendingLength - used);
-    g_pendingLength -= used;
-    if (g_keys.size() > QUEUE_SIZE) g_keys.resize(QUEUE_SIZE);
+    const size_t before = decodedKeys.size();
+    const size_t used = DecodeKeys(pendingBytes, pendingLength, delayPassed, Utf8Locale(), decodedKeys);
+    std::memmove(pendingBytes, pendingBytes + used, pendingLength - used);
+    pendingLength -= used;
+    if (decodedKeys.size() > QUEUE_SIZE) decodedKeys.resize(QUEUE_SIZE);
     CrashIfAsked(before);
 }
 
 // Milliseconds until the unfinished bytes count as complete; 0 when they do now, -1 with none.
 int64_t EscDelayLeft() {
-    if (g_pendingLength == 0) return -1;
-    const int64_t left = g_pendingSince + EscDelay() - PlatformMilliseconds();
+    if (pendingLength == 0) return -1;
+    const int64_t left = pendingSince + EscDelay() - PlatformMilliseconds();
     return left > 0 ? left : 0;
 }
 
@@ -88,12 +88,12 @@ bool PullKeys() {
         if (input.revents & (POLLNVAL | POLLERR)) return false;
         // Bytes first, even when the Esc delay is over: a game busy elsewhere may find an arrow's
         // sequence in two parts, and the second part then decides it.
-        const ssize_t got = read(INPUT_FD, g_pending + g_pendingLength, PENDING_MAX - g_pendingLength);
+        const ssize_t got = read(INPUT_FD, pendingBytes + pendingLength, PENDING_MAX - pendingLength);
         if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) return false;
         if (got > 0) {
-            g_pendingLength += static_cast<size_t>(got);
-            g_pendingSince = PlatformMilliseconds();
-            Decode(g_pendingLength == PENDING_MAX);
+            pendingLength += static_cast<size_t>(got);
+            pendingSince = PlatformMilliseconds();
+            Decode(pendingLength == PENDING_MAX);
             return true;
         }
     }
@@ -102,9 +102,9 @@ bool PullKeys() {
 }
 
 bool TakeKey(DecodedKey* key) {
-    if (g_keys.empty()) return false;
-    *key = g_keys.front();
-    g_keys.erase(g_keys.begin());
+    if (decodedKeys.empty()) return false;
+    *key = decodedKeys.front();
+    decodedKeys.erase(decodedKeys.begin());
     return true;
 }
 
@@ -114,7 +114,7 @@ void WaitForKeys(int64_t deadline) {
     AsyncSignals(&handled);
     // Blocked from the check until the wait begins, which unblocks them: none slips in between unseen.
     pthread_sigmask(SIG_BLOCK, &handled, &previous);
-    if (!SignalWaiting() && g_keys.empty() && !TerminalGone()) {
+    if (!SignalWaiting() && decodedKeys.empty() && !TerminalGone()) {
         int64_t wait = MillisecondsUntil(deadline);
         const int64_t escLeft = EscDelayLeft();
         if (escLeft >= 0 && (wait < 0 || escLeft < wait)) wait = escLeft;
@@ -128,8 +128,8 @@ void WaitForKeys(int64_t deadline) {
 }
 
 void DiscardQueuedKeys() {
-    g_keys.clear();
-    g_pendingLength = 0;
+    decodedKeys.clear();
+    pendingLength = 0;
     if (ScreenActive()) tcflush(INPUT_FD, TCIFLUSH);
 }
 
@@ -138,11 +138,11 @@ InputRecord RecordOf(const DecodedKey& key) {
     uint16_t virtualKey = 0;
     char character = 0;
     switch (key.kind) {
-        case KeyKind::Escape: virtualKey = 0x1B; character = 0x1B; break;
-        case KeyKind::Left: virtualKey = 0x25; break;
-        case KeyKind::Up: virtualKey = 0x26; break;
-        case KeyKind::Right: virtualKey = 0x27; break;
-        case KeyKind::Down: virtualKey = 0x28; break;
+        case KeyKind::Escape: virtualKey = KEY_ESCAPE; character = 0x1B; break;
+        case KeyKind::Left: virtualKey = KEY_LEFTARROW; break;
+        case KeyKind::Up: virtualKey = KEY_UPARROW; break;
+        case KeyKind::Right: virtualKey = KEY_RIGHTARROW; break;
+        case KeyKind::Down: virtualKey = KEY_DOWNARROW; break;
         case KeyKind::KeypadEnter: virtualKey = 0x0D; character = '\r'; break;
         case KeyKind::BackTab: virtualKey = 0x09; character = '\t'; break;
         case KeyKind::Character:
@@ -175,7 +175,7 @@ int PlatformCountInput(uint32_t* pending) {
         MarkTerminalGone();
         return 0;
     }
-    *pending = static_cast<uint32_t>(g_keys.size());
+    *pending = static_cast<uint32_t>(decodedKeys.size());
     return 1;
 }
 
@@ -200,15 +200,7 @@ void PlatformFlushInput() {
     terminal::DiscardQueuedKeys();
 }
 
-uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }
-
-void PlatformSendKey(uint16_t virtualKeyWord) {
+void PlatformTypeCharacter(char character) {
     if (!isatty(terminal::INPUT_FD)) return;
-    for (int c = 1; c < 128; ++c) {
-        if (UsKeyScan(static_cast<unsigned char>(c)) == virtualKeyWord) {
-            char byte = static_cast<char>(c);
-            ioctl(terminal::INPUT_FD, TIOCSTI, &byte);  // refused by some kernels: then nothing is sent
-            return;
-        }
-    }
+    ioctl(terminal::INPUT_FD, TIOCSTI, &character);  // refused by some kernels: then nothing is sent
 }

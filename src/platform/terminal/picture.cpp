@@ -22,15 +22,15 @@ struct Colour {
     bool blank;  // foreground equals background here: the glyph could not be seen anyway
 };
 
-Colour g_colours[256];
-wchar_t g_glyphs[256];
-attr_t g_glyphAttrs[256];
+Colour colourTable[256];
+wchar_t glyphTable[256];
+attr_t glyphAttrTable[256];
 
 // What the screen shows; a cell that was never presented holds NEVER_SHOWN.
 constexpr Cell NEVER_SHOWN = {0xFFFF, 0xFFFF};
-Cell g_shown[SCREEN_CELLS];
-bool g_anyShown = false;
-Layout g_layout = {0, 0, 0, 0, true};
+Cell shown[SCREEN_CELLS];
+bool anyShown = false;
+Layout shownLayout = {0, 0, 0, 0, true};
 
 // Console colour bits are blue 1, green 2, red 4; curses' are red 1, green 2, blue 4. Intensity is 8 in both.
 short ConsoleToCurses(int colour) {
@@ -69,7 +69,7 @@ bool TryReducedColours(int level, int pairCount) {
     for (int fg = 0; fg < 16; ++fg)
         for (int bg = 0; bg < 16; ++bg)
             if (pairOf[fg][bg] > 0) init_pair(static_cast<short>(pairOf[fg][bg]), ConsoleToCurses(fg), ConsoleToCurses(bg));
-    std::memcpy(g_colours, colours, sizeof g_colours);
+    std::memcpy(colourTable, colours, sizeof colourTable);
     return true;
 }
 
@@ -81,7 +81,7 @@ void BuildColours() {
             for (int attribute = 0; attribute < 256; ++attribute) {
                 const short pair = static_cast<short>(attribute + 1);
                 init_pair(pair, ConsoleToCurses(attribute & 15), ConsoleToCurses(attribute >> 4));
-                g_colours[attribute] = {pair, A_NORMAL, false};
+                colourTable[attribute] = {pair, A_NORMAL, false};
             }
             return;
         }
@@ -91,7 +91,7 @@ void BuildColours() {
     }
     for (int attribute = 0; attribute < 256; ++attribute) {
         const int fg = attribute & 15;
-        g_colours[attribute] = {0, (fg & 8) ? A_BOLD : A_NORMAL, fg == (attribute >> 4)};
+        colourTable[attribute] = {0, (fg & 8) ? A_BOLD : A_NORMAL, fg == (attribute >> 4)};
     }
 }
 
@@ -151,22 +151,22 @@ void BuildGlyphs() {
     const bool utf8 = codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t unicode = CP437_TO_UNICODE[byte];
-        g_glyphAttrs[byte] = A_NORMAL;
+        glyphAttrTable[byte] = A_NORMAL;
         if (utf8 && wcwidth(static_cast<wchar_t>(unicode)) == 1) {
-            g_glyphs[byte] = static_cast<wchar_t>(unicode);
+            glyphTable[byte] = static_cast<wchar_t>(unicode);
         } else if (unicode >= 0x20 && unicode < 0x7F) {
-            g_glyphs[byte] = static_cast<wchar_t>(unicode);
+            glyphTable[byte] = static_cast<wchar_t>(unicode);
         } else if (const cchar_t* fallback = FallbackGlyph(byte)) {
             wchar_t text[CCHARW_MAX + 1] = {};
             attr_t attrs = A_NORMAL;
             short pair = 0;
             getcchar(fallback, text, &attrs, &pair, nullptr);
-            g_glyphs[byte] = text[0] != 0 ? text[0] : L'#';
-            g_glyphAttrs[byte] = attrs & A_ALTCHARSET;
+            glyphTable[byte] = text[0] != 0 ? text[0] : L'#';
+            glyphAttrTable[byte] = attrs & A_ALTCHARSET;
         } else if (byte >= 0x80 && byte <= 0xA5) {
-            g_glyphs[byte] = static_cast<wchar_t>(PLAIN_LETTERS[byte - 0x80]);
+            glyphTable[byte] = static_cast<wchar_t>(PLAIN_LETTERS[byte - 0x80]);
         } else {
-            g_glyphs[byte] = unicode == 0xA0 ? L' ' : L'?';
+            glyphTable[byte] = unicode == 0xA0 ? L' ' : L'?';
         }
     }
 }
@@ -186,14 +186,14 @@ Layout ComputeLayout() {
 void DrawCell(int index, Cell cell) {
     const int row = index / SCREEN_COLS;
     const int col = index % SCREEN_COLS;
-    if (row >= g_layout.rows || col >= g_layout.cols) return;
-    const Colour& colour = g_colours[cell.attribute & 0xFF];
+    if (row >= shownLayout.rows || col >= shownLayout.cols) return;
+    const Colour& colour = colourTable[cell.attribute & 0xFF];
     const int byte = cell.character & 0xFF;
-    wchar_t text[2] = {colour.blank ? L' ' : g_glyphs[byte], L'\0'};
-    const attr_t attrs = colour.attrs | (colour.blank ? A_NORMAL : g_glyphAttrs[byte]);
+    wchar_t text[2] = {colour.blank ? L' ' : glyphTable[byte], L'\0'};
+    const attr_t attrs = colour.attrs | (colour.blank ? A_NORMAL : glyphAttrTable[byte]);
     cchar_t character;
     setcchar(&character, text, attrs, colour.pair, nullptr);
-    mvwadd_wch(stdscr, g_layout.top + row, g_layout.left + col, &character);
+    mvwadd_wch(stdscr, shownLayout.top + row, shownLayout.left + col, &character);
 }
 
 void DrawSizeNote() {
@@ -212,28 +212,28 @@ bool SameCell(const Cell& a, const Cell& b) { return a.character == b.character 
 void InitPicture() {
     BuildGlyphs();
     BuildColours();
-    for (Cell& cell : g_shown) cell = NEVER_SHOWN;
-    g_anyShown = false;
-    g_layout = ComputeLayout();
+    for (Cell& cell : shown) cell = NEVER_SHOWN;
+    anyShown = false;
+    shownLayout = ComputeLayout();
 }
 
-Layout CurrentLayout() { return g_layout; }
+Layout CurrentLayout() { return shownLayout; }
 
 void ColourOf(uint8_t attribute, short* pair, unsigned* attrs) {
-    *pair = g_colours[attribute].pair;
-    *attrs = static_cast<unsigned>(g_colours[attribute].attrs);
+    *pair = colourTable[attribute].pair;
+    *attrs = static_cast<unsigned>(colourTable[attribute].attrs);
 }
 
 void RedrawPicture() {
-    g_layout = ComputeLayout();
+    shownLayout = ComputeLayout();
     wattrset(stdscr, A_NORMAL);
     werase(stdscr);
-    if (g_anyShown) {
+    if (anyShown) {
         for (int index = 0; index < SCREEN_CELLS; ++index) {
-            if (!SameCell(g_shown[index], NEVER_SHOWN)) DrawCell(index, g_shown[index]);
+            if (!SameCell(shown[index], NEVER_SHOWN)) DrawCell(index, shown[index]);
         }
     }
-    if (g_layout.tooSmall && LINES > 0) DrawSizeNote();
+    if (shownLayout.tooSmall && LINES > 0) DrawSizeNote();
     wnoutrefresh(stdscr);
 }
 
@@ -257,21 +257,21 @@ void PlatformPresent(const Cell* cells) {
     ForgetExitMessage();
     const bool resized = ApplyResize(false);
     if (!ScreenActive() || TerminalGone()) return;
-    const bool unchanged = g_anyShown && std::memcmp(g_shown, cells, sizeof g_shown) == 0;
+    const bool unchanged = anyShown && std::memcmp(shown, cells, sizeof shown) == 0;
     if (unchanged && !resized) return;  // nothing to write: no screen update at all
     if (!unchanged) {
         // Whole rows compare fastest; only a row that differs is walked cell by cell.
         constexpr size_t ROW_BYTES = sizeof(Cell) * SCREEN_COLS;
         for (int rowStart = 0; rowStart < SCREEN_CELLS; rowStart += SCREEN_COLS) {
-            if (std::memcmp(&g_shown[rowStart], &cells[rowStart], ROW_BYTES) == 0) continue;
+            if (std::memcmp(&shown[rowStart], &cells[rowStart], ROW_BYTES) == 0) continue;
             for (int index = rowStart; index < rowStart + SCREEN_COLS; ++index) {
-                if (!SameCell(g_shown[index], cells[index])) {
-                    g_shown[index] = cells[index];
+                if (!SameCell(shown[index], cells[index])) {
+                    shown[index] = cells[index];
                     DrawCell(index, cells[index]);
                 }
             }
         }
-        g_anyShown = true;
+        anyShown = true;
     }
     wnoutrefresh(stdscr);
     doupdate();

@@ -31,18 +31,13 @@ struct RawString {
 RawString g_leave = {{}, 0};
 RawString g_resume = {{}, 0};
 
-SCREEN* g_screen = nullptr;
-WINDOW* g_keyWindow = nullptr;
-bool g_active = false;
-bool g_gone = false;
-bool g_titleSet = false;
-char g_titleSequence[128];
-bool g_atexitRegistered = false;
-int g_cursorVisible = 0;
+SCREEN* cursesScreen = nullptr;
+WINDOW* keyWindow = nullptr;
+bool titleSet = false;
+char titleSequence[128];
+bool atexitRegistered = false;
+int cursorVisible = 0;
 
-char g_exitTitle[160];
-char g_exitText[640];
-bool g_exitPending = false;
 
 void WriteRawString(const RawString& raw) {
     if (raw.length <= 0) return;
@@ -86,7 +81,7 @@ const char* Capability(const char* name) { return tigetstr(const_cast<char*>(nam
 
 void BuildRawStrings() {
     g_leave.length = 0;
-    if (g_titleSet) Append(g_leave, "\033[23;0t");
+    if (titleSet) Append(g_leave, "\033[23;0t");
     Append(g_leave, Capability("sgr0"));
     Append(g_leave, Capability("cnorm"));
     Append(g_leave, Capability("rmkx"));
@@ -94,10 +89,10 @@ void BuildRawStrings() {
     g_resume.length = 0;
     Append(g_resume, Capability("smcup"));
     Append(g_resume, Capability("smkx"));
-    if (!g_cursorVisible) Append(g_resume, Capability("civis"));
-    if (g_titleSet) {
+    if (!cursorVisible) Append(g_resume, Capability("civis"));
+    if (titleSet) {
         Append(g_resume, "\033[22;0t");
-        Append(g_resume, g_titleSequence);
+        Append(g_resume, titleSequence);
     }
 }
 
@@ -119,11 +114,11 @@ void SetTitle() {
     const bool statusLine = tigetflag(const_cast<char*>("hs")) > 0 && ValidCapability(tsl) && ValidCapability(fsl) &&
                             std::strchr(tsl, '%') == nullptr;
     if (!statusLine && !XtermLike()) return;
-    std::snprintf(g_titleSequence, sizeof g_titleSequence, "%s%s%s", statusLine ? tsl : "\033]2;", WINDOW_TITLE,
+    std::snprintf(titleSequence, sizeof titleSequence, "%s%s%s", statusLine ? tsl : "\033]2;", WINDOW_TITLE,
                   statusLine ? fsl : "\007");
     WriteRaw("\033[22;0t");
-    WriteRaw(g_titleSequence);
-    g_titleSet = true;
+    WriteRaw(titleSequence);
+    titleSet = true;
 }
 
 // Asks an xterm-like terminal to grow to the picture's size; others ignore it or cannot.
@@ -147,25 +142,25 @@ void LeaveTerminal() {
 }
 
 void ReturnAfterStop() {
-    if (!g_active) return;
+    if (!ScreenActive()) return;
     reset_prog_mode();
     WriteRawString(g_resume);
 }
 
 bool OpenScreen() {
-    if (g_active) return true;
-    if (g_gone || !isatty(INPUT_FD) || !isatty(OUTPUT_FD)) return false;
+    if (ScreenActive()) return true;
+    if (TerminalGone() || !isatty(INPUT_FD) || !isatty(OUTPUT_FD)) return false;
     std::setlocale(LC_CTYPE, "");  // only the character type: numbers keep the C locale's format
     if (tcgetattr(INPUT_FD, &g_savedTermios) != 0) return false;
     g_haveTermios = 1;
-    InstallHandlers();
-    if (!g_atexitRegistered) {
+    InstallHandlers(SessionHooks{LeaveTerminal, ReturnAfterStop, RestoreAll});
+    if (!atexitRegistered) {
         std::atexit(RestoreAtExit);
-        g_atexitRegistered = true;
+        atexitRegistered = true;
     }
     RouteStderrToLog();
-    g_screen = newterm(nullptr, stdout, stdin);
-    if (g_screen == nullptr) {
+    cursesScreen = newterm(nullptr, stdout, stdin);
+    if (cursesScreen == nullptr) {
         RestoreStderr();
         RemoveHandlers();
         g_haveTermios = 0;
@@ -174,14 +169,14 @@ bool OpenScreen() {
                      term != nullptr ? term : "");
         return false;
     }
-    set_term(g_screen);
+    set_term(cursesScreen);
     raw();
     noecho();
     nonl();
     // Curses reads no keys (keys.cpp does), but its keypad switch puts the terminal in keypad mode; on a
     // pad, as a window would first be refreshed over whatever is shown.
-    g_keyWindow = newpad(1, 1);
-    keypad(g_keyWindow, TRUE);
+    keyWindow = newpad(1, 1);
+    keypad(keyWindow, TRUE);
     leaveok(stdscr, TRUE);
     typeahead(-1);  // updates are small: never stop one to look for keys
     def_prog_mode();
@@ -190,28 +185,28 @@ bool OpenScreen() {
     endwin();
     doupdate();
     scrollok(stdscr, FALSE);
-    curs_set(g_cursorVisible ? 1 : 0);
-    g_active = true;
+    curs_set(cursorVisible ? 1 : 0);
+    SetScreenActive(true);
     InitPicture();
     BuildRawStrings();
     return true;
 }
 
 void CloseScreen() {
-    if (g_active) {
-        g_active = false;
+    if (ScreenActive()) {
+        SetScreenActive(false);
         g_leave.length = 0;
         g_resume.length = 0;
-        if (g_titleSet) {
+        if (titleSet) {
             doupdate();  // flushes curses' buffer, so the title comes back after everything drawn
             WriteRaw("\033[23;0t");
-            g_titleSet = false;
+            titleSet = false;
         }
         endwin();
-        delwin(g_keyWindow);
-        g_keyWindow = nullptr;
-        delscreen(g_screen);
-        g_screen = nullptr;
+        delwin(keyWindow);
+        keyWindow = nullptr;
+        delscreen(cursesScreen);
+        cursesScreen = nullptr;
     }
     if (g_haveTermios) {
         tcsetattr(INPUT_FD, TCSANOW, &g_savedTermios);
@@ -220,10 +215,7 @@ void CloseScreen() {
     std::fflush(stdout);
     RestoreStderr();
     RemoveHandlers();
-    if (g_exitPending) {
-        g_exitPending = false;
-        PrintMessageToStderr(g_exitTitle, g_exitText);
-    }
+    PrintExitMessage();
 }
 
 void RestoreAll() {
@@ -231,36 +223,15 @@ void RestoreAll() {
     CloseScreen();
 }
 
-bool ScreenActive() { return g_active; }
-bool TerminalGone() { return g_gone; }
-void MarkTerminalGone() { g_gone = true; }
-
-void RememberExitMessage(const char* title, const char* text) {
-    std::snprintf(g_exitTitle, sizeof g_exitTitle, "%s", title != nullptr ? title : "");
-    std::snprintf(g_exitText, sizeof g_exitText, "%s", text != nullptr ? text : "");
-    g_exitPending = true;
-}
-
-void ForgetExitMessage() { g_exitPending = false; }
-
-void PrintMessageToStderr(const char* title, const char* text) {
-    std::fprintf(stderr, "%s: ", title != nullptr ? title : "");
-    for (const char* p = text != nullptr ? text : ""; *p != '\0'; ++p) std::fputc(*p == '\n' ? ' ' : *p, stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
 }  // namespace terminal
 
 WindowHandle PlatformSetUpConsole() {
     static int consoleWindow;
     if (terminal::OpenScreen()) {
-        curs_set(0);
-        terminal::g_cursorVisible = 0;
         clearok(curscr, TRUE);
         terminal::RedrawPicture();
         doupdate();
-        if (!terminal::g_titleSet) terminal::SetTitle();
+        if (!terminal::titleSet) terminal::SetTitle();
         terminal::RequestSize();
         terminal::BuildRawStrings();
         terminal::OpenAudio();  // without a terminal the game ends at once: no point waiting for a device
@@ -269,9 +240,9 @@ WindowHandle PlatformSetUpConsole() {
 }
 
 void PlatformSetCursorVisible(int visible) {
-    terminal::g_cursorVisible = (visible & 0xFF) != 0 ? 1 : 0;
+    terminal::cursorVisible = (visible & 0xFF) != 0 ? 1 : 0;
     if (terminal::ScreenActive()) {
-        curs_set(terminal::g_cursorVisible);
+        curs_set(terminal::cursorVisible);
         terminal::BuildRawStrings();
     }
 }

@@ -27,9 +27,11 @@ volatile sig_atomic_t g_resized = 0;
 volatile sig_atomic_t g_emergencyDone = 0;
 volatile sig_atomic_t g_resumed = 0;
 
-bool g_handlersInstalled = false;
-struct sigaction g_previous[NSIG];
-bool g_replaced[NSIG];
+// What the session gave for leaving and taking back the terminal; read by the handlers.
+SessionHooks g_session = {};
+bool handlersInstalled = false;
+struct sigaction previousActions[NSIG];
+bool replaced[NSIG];
 
 template <typename Visit>
 void ForEachTermination(Visit visit) {
@@ -41,7 +43,7 @@ void ForEachTermination(Visit visit) {
 void EmergencyRestore(bool showLog) {
     if (g_emergencyDone) return;
     g_emergencyDone = 1;
-    LeaveTerminal();
+    g_session.leaveTerminal();
     if (showLog) RestoreStderrShowingLog();
 }
 
@@ -70,7 +72,7 @@ void OnResizeSignal(int) { g_resized = 1; }
 // terminal back while the game stands still; the game takes it again when it continues.
 void OnStopSignal(int) {
     const int savedErrno = errno;
-    LeaveTerminal();
+    g_session.leaveTerminal();
     kill(getpid(), SIGSTOP);
     g_resumed = 1;
     g_resized = 1;  // the size may have changed meanwhile, and the picture must be painted again anyway
@@ -83,13 +85,14 @@ void Replace(int sig, void (*handler)(int), int flags) {
     sigemptyset(&action.sa_mask);
     action.sa_handler = handler;
     action.sa_flags = flags;
-    if (sigaction(sig, &action, &g_previous[sig]) == 0) g_replaced[sig] = true;
+    if (sigaction(sig, &action, &previousActions[sig]) == 0) replaced[sig] = true;
 }
 
 }  // namespace
 
-void InstallHandlers() {
-    if (g_handlersInstalled) return;
+void InstallHandlers(const SessionHooks& session) {
+    if (handlersInstalled) return;
+    g_session = session;
     g_emergencyDone = 0;
     // Not restarted: the sleeps and waits return at once and see the flag.
     ForEachTermination([](int sig) { Replace(sig, OnTerminationSignal, 0); });
@@ -101,17 +104,17 @@ void InstallHandlers() {
     // every screen update, two system calls per present.
     Replace(SIGTSTP, OnStopSignal, 0);
     if (__sanitizer_set_death_callback != nullptr) __sanitizer_set_death_callback(OnSanitizerDeath);
-    g_handlersInstalled = true;
+    handlersInstalled = true;
 }
 
 void RemoveHandlers() {
-    if (!g_handlersInstalled) return;
+    if (!handlersInstalled) return;
     if (__sanitizer_set_death_callback != nullptr) __sanitizer_set_death_callback(nullptr);
     for (int sig = 1; sig < NSIG; ++sig) {
-        if (g_replaced[sig]) sigaction(sig, &g_previous[sig], nullptr);
-        g_replaced[sig] = false;
+        if (replaced[sig]) sigaction(sig, &previousActions[sig], nullptr);
+        replaced[sig] = false;
     }
-    g_handlersInstalled = false;
+    handlersInstalled = false;
 }
 
 void AsyncSignals(sigset_t* set) {
@@ -126,11 +129,11 @@ bool SignalWaiting() { return g_pendingSignal != 0 || g_resized != 0 || g_resume
 void HandlePendingSignal() {
     if (g_resumed) {
         g_resumed = 0;
-        ReturnAfterStop();
+        g_session.returnAfterStop();
     }
     const int sig = g_pendingSignal;
     if (sig == 0) return;
-    RestoreAll();
+    g_session.restoreAll();
     signal(sig, SIG_DFL);
     sigset_t set;
     sigemptyset(&set);

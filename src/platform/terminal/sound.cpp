@@ -24,25 +24,25 @@ struct CachedCue {
     Mix_Chunk* chunk;
 };
 
-bool g_audioOpen = false;
-CachedCue g_cache[MAX_CACHED];
-int g_cachedCount = 0;
+bool audioOpen = false;
+CachedCue cache[MAX_CACHED];
+int cachedCount = 0;
 
 void DiscardLog(void*, int, SDL_LogPriority, const char*) {}
 
 // Loaded once and kept: a cue plays again without touching the disk, and a chunk never goes while it plays.
 Mix_Chunk* ChunkFor(const char* name) {
-    for (int i = 0; i < g_cachedCount; ++i) {
-        if (std::strcmp(g_cache[i].name, name) == 0) return g_cache[i].chunk;
+    for (int i = 0; i < cachedCount; ++i) {
+        if (std::strcmp(cache[i].name, name) == 0) return cache[i].chunk;
     }
     char path[96];
     if (std::snprintf(path, sizeof path, "%s.wav", name) >= static_cast<int>(sizeof path)) return nullptr;
     Mix_Chunk* chunk = Mix_LoadWAV(path);
     if (chunk == nullptr) return nullptr;  // missing or broken: silence, and another try next time
-    if (g_cachedCount < MAX_CACHED && std::strlen(name) < sizeof g_cache[0].name) {
-        std::snprintf(g_cache[g_cachedCount].name, sizeof g_cache[0].name, "%s", name);
-        g_cache[g_cachedCount].chunk = chunk;
-        ++g_cachedCount;
+    if (cachedCount < MAX_CACHED && std::strlen(name) < sizeof cache[0].name) {
+        std::snprintf(cache[cachedCount].name, sizeof cache[0].name, "%s", name);
+        cache[cachedCount].chunk = chunk;
+        ++cachedCount;
     }
     return chunk;
 }
@@ -50,7 +50,7 @@ Mix_Chunk* ChunkFor(const char* name) {
 }  // namespace
 
 void OpenAudio() {
-    if (g_audioOpen) return;
+    if (audioOpen) return;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_LogSetOutputFunction(DiscardLog, nullptr);
     // SDL's audio thread inherits this mask, so the asynchronous signals always reach the game's thread,
@@ -66,7 +66,7 @@ void OpenAudio() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
             Mix_AllocateChannels(1);
-            g_audioOpen = true;
+            audioOpen = true;
         } else {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
         }
@@ -78,12 +78,12 @@ void OpenAudio() {
 }
 
 void CloseAudio() {
-    if (!g_audioOpen) return;
-    g_audioOpen = false;
+    if (!audioOpen) return;
+    audioOpen = false;
     Mix_HaltChannel(-1);
     Mix_CloseAudio();
-    for (int i = 0; i < g_cachedCount; ++i) Mix_FreeChunk(g_cache[i].chunk);
-    g_cachedCount = 0;
+    for (int i = 0; i < cachedCount; ++i) Mix_FreeChunk(cache[i].chunk);
+    cachedCount = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     SDL_Quit();
 }
@@ -92,7 +92,7 @@ void CloseAudio() {
 
 void PlatformPlaySound(const char* name) {
     using namespace terminal;
-    if (!g_audioOpen || name == nullptr) return;
+    if (!audioOpen || name == nullptr) return;
     Mix_Chunk* chunk = ChunkFor(name);
     Mix_HaltChannel(CHANNEL);  // a new cue cuts off the one still playing, even when it cannot play itself
     if (chunk != nullptr) Mix_PlayChannel(CHANNEL, chunk, 0);

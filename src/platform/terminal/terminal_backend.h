@@ -1,4 +1,4 @@
-// What the terminal backend's parts (start-up/restore, signals, error log, picture, keys, boxes, sound, clock) share.
+// What the terminal backend's parts (start-up/restore, status, signals, error log, picture, keys, boxes, sound, clock) share.
 #pragma once
 
 #include <signal.h>
@@ -21,22 +21,34 @@ bool OpenScreen();
 void CloseScreen();
 // Audio and terminal both: what every way out runs.
 void RestoreAll();
-bool ScreenActive();
-// Set once a hang-up or end of input showed that the terminal is gone.
-bool TerminalGone();
-void MarkTerminalGone();
 // The saved terminal mode and the strings that leave the screen, written raw: async-signal-safe.
 void LeaveTerminal();
 // After a stop: the screen taken back (the repaint follows with the size check the handler asked for).
 void ReturnAfterStop();
+
+// The session's state (status.cpp), which the picture, keys, boxes and start-up all read.
+bool ScreenActive();
+void SetScreenActive(bool on);
+// Set once a hang-up or end of input showed that the terminal is gone.
+bool TerminalGone();
+void MarkTerminalGone();
 // The last box answered: printed to standard error when the terminal is restored, unless the game
 // draws or reads on (then it was not the program's last word).
 void RememberExitMessage(const char* title, const char* text);
 void ForgetExitMessage();
+// Prints the remembered message, if any, once.
+void PrintExitMessage();
 void PrintMessageToStderr(const char* title, const char* text);
 
 // Signals (signals.cpp).
-void InstallHandlers();
+// What the handlers and the main path's signal handling call back in the session: LeaveTerminal,
+// ReturnAfterStop and RestoreAll, handed down so that the signals need not know the session.
+struct SessionHooks {
+    void (*leaveTerminal)();
+    void (*returnAfterStop)();
+    void (*restoreAll)();
+};
+void InstallHandlers(const SessionHooks& session);
 void RemoveHandlers();
 // The asynchronous signals handled on the game's thread: other threads block them, and a wait blocks
 // them from its last check until it sleeps.

@@ -4,7 +4,7 @@
 #include "platform/common/deadline.h"
 #include "platform/win32/win32_backend.h"
 
-namespace velk_win32 {
+namespace win32 {
 
 InputRecord ToInputRecord(const INPUT_RECORD& record) {
     InputRecord converted{};
@@ -17,9 +17,9 @@ InputRecord ToInputRecord(const INPUT_RECORD& record) {
     return converted;
 }
 
-}  // namespace velk_win32
+}  // namespace win32
 
-using namespace velk_win32;
+using namespace win32;
 
 int PlatformCountInput(uint32_t* pending) {
     const HANDLE in = InputHandle();
@@ -56,15 +56,11 @@ void PlatformFlushInput() {
     FlushConsoleInputBuffer(InputHandle());
 }
 
-uint16_t PlatformKeyScan(char character) {
-    return static_cast<uint16_t>(VkKeyScanA(character));
-}
-
-void PlatformSendKey(uint16_t virtualKeyWord) {
+void PlatformTypeCharacter(char character) {
     // A press only, no release: the record is a goodbye keystroke, not a typed character.
     INPUT in{};
     in.type = INPUT_KEYBOARD;
-    in.ki.wVk = virtualKeyWord;
+    in.ki.wVk = static_cast<WORD>(VkKeyScanA(character));
     in.ki.wScan = 0;
     in.ki.dwFlags = 0;
     in.ki.time = 0;

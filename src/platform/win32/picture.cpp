@@ -2,7 +2,7 @@
 #include "platform/common/cp437.h"
 #include "platform/win32/win32_backend.h"
 
-namespace velk_win32 {
+namespace win32 {
 
 void CellsToCharInfo(const Cell* cells, CHAR_INFO* out) {
     for (int i = 0; i < SCREEN_CELLS; ++i) {
@@ -11,9 +11,9 @@ void CellsToCharInfo(const Cell* cells, CHAR_INFO* out) {
     }
 }
 
-}  // namespace velk_win32
+}  // namespace win32
 
-using namespace velk_win32;
+using namespace win32;
 
 void PlatformSetCursorVisible(int visible) {
     // A fresh handle, not the stored one, so the call also works before the console is set up.

@@ -29,7 +29,7 @@ HANDLE PreciseTimer() {
 
 }  // namespace
 
-void velk_win32::WaitForHandleOrTime(HANDLE handle, int64_t milliseconds) {
+void win32::WaitForHandleOrTime(HANDLE handle, int64_t milliseconds) {
     if (milliseconds < 0) {
         if (handle != nullptr) WaitForSingleObject(handle, INFINITE);
         return;
@@ -61,7 +61,7 @@ int64_t PlatformCalendarSeconds() {
 }
 
 void PlatformSleep(int milliseconds) {
-    velk_win32::WaitForHandleOrTime(nullptr, milliseconds < 1 ? 1 : milliseconds);
+    win32::WaitForHandleOrTime(nullptr, milliseconds < 1 ? 1 : milliseconds);
 }
 
 void PlatformExitProcess(int code) {

@@ -1,7 +1,7 @@
 // Console set-up: handles, title, 120x30 window centred on the work area, raw input, buffer size.
 #include "platform/win32/win32_backend.h"
 
-namespace velk_win32 {
+namespace win32 {
 
 HANDLE consoleOut = nullptr;
 HANDLE consoleIn = nullptr;
@@ -15,6 +15,10 @@ HANDLE InputHandle() {
     return consoleIn != nullptr ? consoleIn : GetStdHandle(STD_INPUT_HANDLE);
 }
 
+namespace {
+
+// Top-left corner that centres a window on a work area assumed to start at the screen's origin;
+// every halving truncates toward zero, as C++ integer division does.
 POINT CentredWindowOrigin(const RECT& workArea, const RECT& window) {
     POINT origin;
     origin.x = (workArea.right - workArea.left) / 2 - (window.right - window.left) / 2;
@@ -22,16 +26,17 @@ POINT CentredWindowOrigin(const RECT& workArea, const RECT& window) {
     return origin;
 }
 
-}  // namespace velk_win32
+}  // namespace
 
-using namespace velk_win32;
+}  // namespace win32
+
+using namespace win32;
 
 WindowHandle PlatformSetUpConsole() {
     // No result is examined: a console that refuses a step keeps its old state and the game still runs.
     consoleOut = GetStdHandle(STD_OUTPUT_HANDLE);
     consoleIn = GetStdHandle(STD_INPUT_HANDLE);
 
-    PlatformSetCursorVisible(0);
     SetConsoleTitleA("VELK Keyboard Practice Game");
 
     // The window shrinks to 120x30 before the buffer does: a buffer smaller than its window is refused.

@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 
-namespace velk_win32 {
+namespace win32 {
 
 // Taken once by PlatformSetUpConsole; before that, the accessors fall back to the standard handles so
 // a program that skips the set-up (a test) still draws and reads.
@@ -20,10 +20,6 @@ extern HANDLE consoleIn;
 extern HWND consoleWindow;
 HANDLE OutputHandle();
 HANDLE InputHandle();
-
-// Top-left corner that centres a window on a work area assumed to start at the screen's origin;
-// every halving truncates toward zero, as C++ integer division does.
-POINT CentredWindowOrigin(const RECT& workArea, const RECT& window);
 
 // The whole picture as wide console cells: each code page 437 byte becomes its Unicode glyph so the
 // picture looks the same whatever code page the console uses.
@@ -35,4 +31,4 @@ void WaitForHandleOrTime(HANDLE handle, int64_t milliseconds);
 // A console input record reduced to the fields the game reads.
 InputRecord ToInputRecord(const INPUT_RECORD& record);
 
-}  // namespace velk_win32
+}  // namespace win32

@@ -3,13 +3,9 @@ var velkPage = window.velkPage || (window.velkPage = {});
 
 velkPage.keys = (function () {
   var TYPED = 0x1000000;  // marks a typed character's code point; the game side gives it its virtual key
-  // Keys that type nothing or stand for a control character: [virtual-key code, character byte].
+  // Keys that type nothing or stand for a control character: [virtual-key code, character byte]. The
+  // program adds the keys the game reads (the arrows and Escape) with its own codes as it loads.
   var NAMED = {
-    ArrowLeft: [0x25, 0],
-    ArrowUp: [0x26, 0],
-    ArrowRight: [0x27, 0],
-    ArrowDown: [0x28, 0],
-    Escape: [0x1B, 0x1B],
     Enter: [0x0D, 0x0D],
     Backspace: [0x08, 0x08],
     Tab: [0x09, 0x09],
@@ -58,6 +54,9 @@ velkPage.keys = (function () {
   window.addEventListener('keydown', onKeyDown, true);
 
   return {
+    name: function (key, virtualKey, character) {
+      NAMED[key] = [virtualKey, character];
+    },
     pending: function () {
       return queue.length;
     },

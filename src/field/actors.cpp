@@ -1,8 +1,8 @@
 // The player's arrow and the heart.
-#include "game/actors.h"
+#include "field/actors.h"
 
 #include "console/screen.h"
-#include "game/game_state.h"
+#include "state/game_state.h"
 
 void DrawPlayer() {
     CellAt(gameState.prevPlayerRow, gameState.prevPlayerCol).character = GLYPH_BLANK;

@@ -1,5 +1,5 @@
-// The game state record, its resets, the random source and the clocks.
-#include "game/game_state.h"
+// The game state record, its resets and the random source.
+#include "state/game_state.h"
 
 #include <algorithm>
 #include <iterator>
@@ -26,7 +26,7 @@ void StartLevel() {
     gameState.playerRow = gameState.prevPlayerRow = 15;
     gameState.heartCol = gameState.prevHeartCol = 119;
     gameState.heartRow = gameState.prevHeartRow = 15;
-    gameState.gateRow = gameState.prevGateRow = CalendarSeconds() % 2 == 0 ? 6 : 24;
+    gameState.gateRow = gameState.prevGateRow = PlatformCalendarSeconds() % 2 == 0 ? 6 : 24;
     // Every cell a blank in the field's colour: the text cleared and every attribute reset, in one sweep.
     std::fill(std::begin(screenBuffer.cells), std::end(screenBuffer.cells), Cell{GLYPH_BLANK, ATTR_FIELD});
 }
@@ -37,9 +37,3 @@ int GameRandom() {
     gameRandomState = gameRandomState * 214013u + 2531011u;
     return static_cast<int>((gameRandomState >> 16) & 0x7FFF);
 }
-
-int64_t CalendarSeconds() { return PlatformCalendarSeconds(); }
-
-int64_t MillisecondClock() { return PlatformMilliseconds(); }
-
-void Pause(int milliseconds) { PlatformSleep(milliseconds); }

@@ -14,6 +14,10 @@ EM_JS(int, VelkKeysTake, (), { return velkPage.keys.take(); });
 EM_JS(void, VelkKeysFlush, (), { velkPage.keys.flush(); });
 // Hands the browser its turn until a key comes or the milliseconds have passed (negative: no limit).
 EM_ASYNC_JS(void, VelkKeysWait, (double milliseconds), { await velkPage.keys.wait(milliseconds); });
+// The page's name of a key the game reads, and the code the game knows it by.
+EM_JS(void, VelkKeysName, (const char* key, int virtualKey, int character), {
+    velkPage.keys.name(UTF8ToString(key), virtualKey, character);
+});
 // clang-format on
 
 namespace {
@@ -36,6 +40,16 @@ InputRecord RecordOf(int key) {
     }
     return InputRecord{INPUT_KEY_EVENT, 1, virtualKey, character};
 }
+
+// The page's scripts are loaded before the program, so its key table is complete before any key counts.
+[[maybe_unused]] const bool gameKeysNamed = [] {
+    VelkKeysName("ArrowLeft", KEY_LEFTARROW, 0);
+    VelkKeysName("ArrowUp", KEY_UPARROW, 0);
+    VelkKeysName("ArrowRight", KEY_RIGHTARROW, 0);
+    VelkKeysName("ArrowDown", KEY_DOWNARROW, 0);
+    VelkKeysName("Escape", KEY_ESCAPE, 0x1B);
+    return true;
+}();
 
 }  // namespace
 
@@ -61,7 +75,5 @@ void PlatformWaitForInput(int64_t deadline) {
 
 void PlatformFlushInput() { VelkKeysFlush(); }
 
-uint16_t PlatformKeyScan(char character) { return UsKeyScan(static_cast<unsigned char>(character)); }
-
 // A page cannot press keys for the player; the exit key is for the console the game leaves behind.
-void PlatformSendKey(uint16_t) {}
+void PlatformTypeCharacter(char) {}

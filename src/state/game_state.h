@@ -1,4 +1,4 @@
-// The game's variables, the new-game and level-start resets, the random source and the clocks.
+// The game's variables, the new-game and level-start resets, and the random source.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +37,3 @@ void StartNewGame();
 void StartLevel();
 int GameRandom();
 
-int64_t CalendarSeconds();
-int64_t MillisecondClock();
-void Pause(int milliseconds);

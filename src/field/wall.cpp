@@ -1,9 +1,10 @@
 // The wall: glyph and speed per level, zapping, and one step of the sweep.
-#include "game/wall.h"
+#include "field/wall.h"
 
 #include "console/screen.h"
-#include "game/actors.h"
-#include "game/game_state.h"
+#include "field/actors.h"
+#include "platform/platform.h"
+#include "state/game_state.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void UpdateZap() {
         gameState.zapActive = 0;
         return;
     }
-    const int s = static_cast<int>(CalendarSeconds() % 10);
+    const int s = static_cast<int>(PlatformCalendarSeconds() % 10);
     if (level > 35) {
         gameState.zapActive = s != 0 ? 1 : 0;
         return;
