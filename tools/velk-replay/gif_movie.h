@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "console/cell.h"
+#include "platform/platform.h"
 
 struct GifOptions {
     int64_t from = 0;                                    // virtual ms of the first frame
