@@ -9,7 +9,7 @@ const std::string HEADER = DemoHeaderLine();
 // One line of each kind, as the writer writes them.
 const std::string BODY =
     "s 1800000000\nt 0\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
-    "n 2\nr 1:1:42:62 2:0:0:0\nr fail\nr\nn fail\nt 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
+    "n 2\nr 1:1:42:62 2:0:0:0\nr fail\nr\nn fail\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
 
 TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     Demo demo;

@@ -1,5 +1,7 @@
 // velk-replay SCRIPT: plays the game headless and deterministically from a script and logs what it does.
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,8 @@
 #include <iostream>
 #include <string>
 
+#include "demo_replay.h"
+#include "platform/demo/demo_layer.h"
 #include "replay.h"
 #include "svg_picture.h"
 #include "gif_movie.h"
@@ -14,10 +18,13 @@
 namespace {
 
 constexpr int EXIT_BAD_INPUT = 2;
+constexpr int EXIT_OUT_OF_STEP = 3;
 
 int Usage() {
-    std::cerr << "usage: velk-replay [--svg PICTURE.svg] [--gif MOVIE.gif [--from MS] [--to MS] [--speed X]] SCRIPT\n"
-                 "  SCRIPT '-' reads the script from standard input; the log goes to standard output.\n";
+    std::cerr << "usage: velk-replay [--timedemo] [--svg PICTURE.svg] [--gif MOVIE.gif [--from MS] [--to MS] [--speed X]]"
+                 " SCRIPT|DEMO\n"
+                 "  SCRIPT '-' reads the script or demo from standard input; the log goes to standard output.\n"
+                 "  --timedemo plays a demo without a log and prints its virtual time, the real time and their ratio.\n";
     return EXIT_BAD_INPUT;
 }
 
@@ -55,9 +62,12 @@ int main(int argc, char** argv) {
     const char* svgPath = nullptr;
     const char* gifPath = nullptr;
     GifOptions gif;
+    bool timedemo = false;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--svg") == 0 && hasValue) {
+        if (std::strcmp(argv[i], "--timedemo") == 0) {
+            timedemo = true;
+        } else if (std::strcmp(argv[i], "--svg") == 0 && hasValue) {
             svgPath = argv[++i];
         } else if (std::strcmp(argv[i], "--gif") == 0 && hasValue) {
             gifPath = argv[++i];
@@ -82,23 +92,30 @@ int main(int argc, char** argv) {
     const int readError = errno;
     if (file != nullptr && !fromStdin) std::fclose(file);
     if (!readable) {
-        std::cerr << "velk-replay: cannot read script '" << scriptPath << "': " << std::strerror(readError) << '\n';
+        std::cerr << "velk-replay: cannot read '" << scriptPath << "': " << std::strerror(readError) << '\n';
         return EXIT_BAD_INPUT;
     }
 
     if (text.size() > MAX_SCRIPT_BYTES) {
-        std::cerr << "velk-replay: script '" << scriptPath << "' is larger than 64 MiB; refusing to run it\n";
+        std::cerr << "velk-replay: '" << scriptPath << "' is larger than 64 MiB; refusing to run it\n";
         return EXIT_BAD_INPUT;
     }
 
+    const std::string name = fromStdin ? "-" : scriptPath;
+    const bool isDemo = text.rfind("VELKDEMO", 0) == 0;
     Script script;
+    Demo demo;
     std::string error;
-    if (!ParseScript(text, fromStdin ? "-" : scriptPath, script, error)) {
+    if (isDemo ? !ParseDemo(text, name, demo, error) : !ParseScript(text, name, script, error)) {
         std::cerr << error << '\n';
         return EXIT_BAD_INPUT;
     }
-
-    if (!script.hasEnd) {
+    if (timedemo && !isDemo) {
+        std::cerr << "velk-replay: --timedemo plays demos, and '" << name << "' is a script\n";
+        return EXIT_BAD_INPUT;
+    }
+    if (isDemo) script = ArmDemoPlayback(std::move(demo));
+    if (!isDemo && !script.hasEnd) {
         std::cerr << "velk-replay: the script has no 'end' line; it runs until the game itself ends\n";
     }
 #ifdef VELK_GIF_FONT
@@ -118,7 +135,24 @@ int main(int argc, char** argv) {
     }
 #endif
     std::ios::sync_with_stdio(false);
-    Replay(script, std::cout);
+    std::ostream noLog(nullptr);
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        Replay(script, timedemo ? noLog : std::cout);
+        if (DemoEventsLeft() > 0) {
+            throw DemoOutOfStep{"out of step at " + std::to_string(DemoClock()) + " ms: the game ended, the demo goes on"};
+        }
+    } catch (const DemoOutOfStep& outOfStep) {
+        std::cout.flush();
+        std::cerr << "velk-replay: " << name << ": " << outOfStep.why << '\n';
+        return EXIT_OUT_OF_STEP;
+    }
+    if (timedemo) {
+        const double real = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double played = static_cast<double>(DemoClock()) / 1000;
+        std::printf("%s: %.1f s of game played in %.3f s: %.0fx real time\n", name.c_str(), played, real,
+                    played / std::max(real, 1e-9));
+    }
 #ifdef VELK_GIF_FONT
     std::string gifError;
     if (gifPath != nullptr && !movie.Close(gifError)) {

@@ -95,6 +95,7 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
     event.failed = args >= 1 && words.back() == "fail";
     switch (event.kind) {
         case DemoEventKind::Clock:
+        case DemoEventKind::Wait:
             return args != 1 ? "a clock reading takes one number" : number(1, 0, MAX_NUMBER, "a time step");
         case DemoEventKind::Calendar:
             return args != 1 ? "a calendar reading takes one number" : number(1, -MAX_NUMBER, MAX_NUMBER, "seconds");
@@ -139,7 +140,7 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
 }
 
 bool KnownTag(const std::string& word, DemoEventKind& kind) {
-    static const char TAGS[] = "tsnrbfzdpe";
+    static const char TAGS[] = "twsnrbfzdpe";
     if (word.size() != 1 || std::strchr(TAGS, word[0]) == nullptr || word[0] == '\0') return false;
     kind = static_cast<DemoEventKind>(word[0]);
     return true;

@@ -9,8 +9,9 @@
 #include <string>
 
 #include "platform/common/cp437.h"
+#include "platform/common/picture_hash.h"
 #include "platform/common/us_keyboard.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -37,21 +38,6 @@ int windowTag;  // its address is the console window handle
 
 std::ostream& LogLine() { return *vp.log << vp.now << ' '; }
 
-uint64_t PictureHash(const Cell* cells) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    const auto mix = [&hash](uint8_t byte) {
-        hash ^= byte;
-        hash *= 0x100000001b3ull;
-    };
-    for (int i = 0; i < SCREEN_CELLS; ++i) {
-        mix(static_cast<uint8_t>(cells[i].character));
-        mix(0);
-        mix(static_cast<uint8_t>(cells[i].attribute));
-        mix(static_cast<uint8_t>(cells[i].attribute >> 8));
-    }
-    return hash;
-}
-
 size_t DueCount() {
     size_t due = 0;
     while (due < vp.queue.size() && vp.queue[due].time <= vp.now) ++due;
@@ -71,14 +57,14 @@ std::string Quoted(const char* text) {
 
 }  // namespace
 
-WindowHandle PlatformSetUpConsole() {
+WindowHandle BackendSetUpConsole() {
     LogLine() << "setup\n";
     return &windowTag;
 }
 
-void PlatformSetCursorVisible(int) {}
+void BackendSetCursorVisible(int) {}
 
-void PlatformPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells) {
     ++vp.presents;
     // Most presents repeat the picture (the information screen is presented on every pass): compare
     // before paying for the hash.
@@ -96,13 +82,9 @@ void PlatformPresent(const Cell* cells) {
     if (vp.observer) vp.observer(vp.now, vp.picture);
 }
 
-int PlatformCountInput(uint32_t* pending) {
+int BackendCountInput(uint32_t* pending) {
     vp.now += 1;
-    if (vp.script->hasEnd && vp.now >= vp.script->endTime) {
-        LogLine() << "end\n";
-        vp.ended = true;
-        throw ScriptedRunStopped{};
-    }
+    if (vp.script->hasEnd && vp.now >= vp.script->endTime) ScriptedEndRun();
     if (vp.inputHook) vp.inputHook(vp.now);
     for (ScriptInputFailure& failure : vp.failures) {
         if (failure.time <= vp.now && failure.remaining > 0) {
@@ -114,7 +96,7 @@ int PlatformCountInput(uint32_t* pending) {
     return 1;
 }
 
-int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     const size_t count = std::min<size_t>(wanted, DueCount());
     for (size_t i = 0; i < count; ++i) {
         records[i] = vp.queue.front().record;
@@ -125,11 +107,11 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 }
 
 // Returns at once: virtual time moves only by the game's own counts and pauses.
-void PlatformWaitForInput(int64_t deadline) { vp.lastWaitDeadline = deadline; }
+void BackendWaitForInput(int64_t deadline) { vp.lastWaitDeadline = deadline; }
 
-void PlatformFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
+void BackendFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
 
-int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
+int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
     ScriptBoxAnswer answer{true, 0};
     if (vp.nextBox < vp.script->boxes.size()) answer = vp.script->boxes[vp.nextBox++];
     const bool hasCancel = (style & 0xF) == BOX_OKCANCEL;
@@ -141,24 +123,24 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsign
     return result;
 }
 
-void PlatformBringToFront(WindowHandle) {}
+void BackendBringToFront(WindowHandle) {}
 
-void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
+void BackendPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
 
 // Logged as the key press that types the character on a US keyboard, as the Windows program sends it.
-void PlatformTypeCharacter(char character) {
+void BackendTypeCharacter(char character) {
     char word[8];
     std::snprintf(word, sizeof word, "0x%04X", UsKeyScan(static_cast<unsigned char>(character)));
     LogLine() << "inject " << word << '\n';
 }
 
-int64_t PlatformMilliseconds() { return vp.now; }
+int64_t BackendMilliseconds() { return vp.now; }
 
-int64_t PlatformCalendarSeconds() { return vp.script->epoch + vp.now / 1000; }
+int64_t BackendCalendarSeconds() { return vp.script->epoch + vp.now / 1000; }
 
-void PlatformSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
+void BackendSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
 
-void PlatformExitProcess(int code) {
+void BackendExitProcess(int code) {
     LogLine() << "exit " << code << '\n';
     vp.exitCode = code;
     throw ScriptedRunStopped{};
@@ -194,6 +176,12 @@ const Cell* ScriptedLastPicture() { return vp.picture; }
 void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observer) { vp.observer = std::move(observer); }
 
 void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = std::move(hook); }
+
+void ScriptedEndRun() {
+    LogLine() << "end\n";
+    vp.ended = true;
+    throw ScriptedRunStopped{};
+}
 
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 
