@@ -9,7 +9,7 @@ const std::string HEADER = DemoHeaderLine();
 // One line of each kind, as the writer writes them.
 const std::string BODY =
     "s 1800000000\nt 0\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
-    "n 2\nr 1:1:42:62 2:0:0:0\nr fail\nr\nn fail\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
+    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
 
 TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     Demo demo;
@@ -22,6 +22,7 @@ TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(demo.events[3].bytes, (std::vector<uint8_t>{0x00, 0xc0, 0x5a, 0x45}));
     EXPECT_EQ(demo.events[6].records[0].asciiChar, 'b');
     EXPECT_EQ(demo.events[6].records[1].eventType, INPUT_MOUSE_EVENT);
+    EXPECT_EQ(demo.events[6].records.size(), 5u);
 }
 
 TEST(DemoFile, DamageIsRefusedAtItsLine) {
@@ -38,6 +39,7 @@ TEST(DemoFile, DamageIsRefusedAtItsLine) {
         {HEADER + "n  1\n", "demo:2: an input count takes"},
         {HEADER + "r 1:2:42:62\n", "demo:2: not an input record"},
         {HEADER + "r 1:1:42:162\n", "demo:2: not an input record"},
+        {HEADER + "r 1:1:42:62*1\n", "demo:2: not an input record"},
         {HEADER + "p 00ff00ff00ff00f\n", "demo:2: a picture check"},
         {HEADER + "p 00FF00FF00FF00FF\n", "demo:2: a picture check"},
         {HEADER + "d VELKGAME.CFG 0 0c0\n", "demo:2: not bytes in hexadecimal"},

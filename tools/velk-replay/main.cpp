@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     try {
         Replay(script, timedemo ? noLog : std::cout);
+        CheckLastDemoPictures();
         if (DemoEventsLeft() > 0) {
             throw DemoOutOfStep{"out of step at " + std::to_string(DemoClock()) + " ms: the game ended, the demo goes on"};
         }

@@ -11,6 +11,7 @@ namespace {
 constexpr const char* MAGIC = "VELKDEMO";
 constexpr int64_t MAX_NUMBER = int64_t{1} << 53;
 constexpr size_t MAX_NAME = 64;
+constexpr int64_t MAX_RUN = 65536;  // input records in one read
 
 std::vector<std::string> SplitWords(const std::string& line) {
     std::vector<std::string> words;
@@ -64,6 +65,11 @@ bool ValidName(const std::string& name) {
     return true;
 }
 
+bool SameRecord(const InputRecord& a, const InputRecord& b) {
+    return a.eventType == b.eventType && a.keyDown == b.keyDown && a.virtualKeyCode == b.virtualKeyCode &&
+           a.asciiChar == b.asciiChar;
+}
+
 // "TYPE:DOWN:KEY:CHAR" in hexadecimal.
 bool ParseRecord(const std::string& token, InputRecord& record) {
     const std::vector<std::string> parts = SplitWords([&] {
@@ -105,8 +111,19 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
         case DemoEventKind::Read:
             if (event.failed) return args == 1 ? "" : "a failed read has nothing more";
             for (size_t i = 1; i < words.size(); ++i) {
-                event.records.emplace_back();
-                if (!ParseRecord(words[i], event.records.back())) return "not an input record: '" + words[i] + "'";
+                // A run of equal records (a key held, or typed fast) is written once with "*COUNT".
+                const size_t star = words[i].find('*');
+                int64_t count = 1;
+                InputRecord record;
+                if (!ParseRecord(words[i].substr(0, star), record) ||
+                    (star != std::string::npos && !ParseDecimal(words[i].substr(star + 1), 2, MAX_RUN, count))) {
+                    return "not an input record: '" + words[i] + "'";
+                }
+                if (event.records.size() + static_cast<size_t>(count) > MAX_RUN) return "too many input records";
+                if (!event.records.empty() && SameRecord(event.records.back(), record)) {
+                    return "an input record repeats the one before it, not written as a run";
+                }
+                event.records.insert(event.records.end(), static_cast<size_t>(count), record);
             }
             return "";
         case DemoEventKind::Box:
@@ -167,9 +184,14 @@ void AppendDemoEvent(std::string& out, const DemoEvent& event) {
         out += ' ' + event.name;
     }
     if (event.kind == DemoEventKind::Read) {
-        for (const InputRecord& r : event.records) {
+        for (size_t i = 0; i < event.records.size();) {
+            const InputRecord& r = event.records[i];
+            size_t run = 1;
+            while (i + run < event.records.size() && SameRecord(event.records[i + run], r)) ++run;
             out += ' ' + Hex(r.eventType, 1) + ':' + Hex(static_cast<uint64_t>(r.keyDown), 1) + ':' +
                    Hex(r.virtualKeyCode, 1) + ':' + Hex(static_cast<uint8_t>(r.asciiChar), 1);
+            if (run > 1) out += '*' + std::to_string(run);
+            i += run;
         }
     } else if (event.kind == DemoEventKind::Present) {
         out += ' ' + Hex(event.hash, 16);

@@ -16,12 +16,13 @@ enum class DemoEventKind : char {
     Wait = 'w',      // a wait or pause ended: value is the clock's time since the reading before, as for 't'
     Calendar = 's',  // a calendar reading: value is the seconds since 1970
     Count = 'n',     // an input count: value is the records pending, or failed
-    Read = 'r',      // an input read: records, or failed
+    Read = 'r',      // an input read: records (a run of equal ones written once, "*COUNT"), or failed
     Box = 'b',       // a message box: value is the button pressed
     Save = 'f',      // a file save: name, value is its result
     FileSize = 'z',  // a file's size: name, value is the size (-1: no file that can be read)
     FileData = 'd',  // a file read: name, value is the offset, bytes what was read, or failed
-    Present = 'p',   // a picture that differs from the one presented before it: hash is its check
+    Present = 'p',   // the pictures changed since the last check: hash folds their hashes, written before the
+                     // next question other than a clock reading
     Exit = 'e',      // the game ended the process: value is the exit code
 };
 

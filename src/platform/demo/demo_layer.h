@@ -29,6 +29,8 @@ void StartDemoPlayback(Demo demo, DemoPacing pacing);
 void StopDemo();
 // The last clock reading recorded or played back, in ms.
 int64_t DemoClock();
+// After the game returned: the check of its last pictures, if the demo holds one.
+void CheckLastDemoPictures();
 // The events of the demo being played that the game has not asked for yet.
 size_t DemoEventsLeft();
 // Pacing against the backend's own clock and keys, for watching: X times real time, Space pauses, Esc stops.
