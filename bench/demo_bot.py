@@ -6,8 +6,8 @@ usage: bench/demo_bot.py --socket SOCKET --target PANE [--seconds N] [--start b|
                          [--end esc|cancel]
 It begins a game, steers the arrow through the gates to the heart, pauses at --pause-at seconds (the box closed
 a second later), runs into the wall on purpose at each --crash-at second, answers the record file's message
-with Enter and the game-over box with Enter (play again) until --seconds have passed, and then ends with Esc,
-or with --end cancel plays on until the game is over and answers Cancel.
+with Enter and the game-over box with Enter (play again) until --seconds have passed, and then ends with Esc;
+--end cancel plays on until the game is over and answers Cancel, --end none leaves the game running.
 """
 import argparse
 import subprocess
@@ -15,7 +15,7 @@ import time
 
 WALL_GLYPHS = "├┤◘▒█"
 ARROW, HEART = "►", "♥"
-LIVES_ROW = 3  # "Lives remained: ►►►"; the wall's sweep wipes letters of the panel, so it is found by place
+LIVES_ROW, LIVES_COL = 3, 17  # " Lives remained: ►►►"; the wall's sweep wipes letters, so it is found by place
 
 
 def pane(args):
@@ -29,16 +29,25 @@ def keys(args, *names):
 
 
 def find(rows, glyph):
-    """The first cell showing glyph, outside the status panel's row of lives (row 3, up to column 40)."""
+    """The first cell showing glyph, leaving out the status panel's lives (row 3 from column 17)."""
     for r, line in enumerate(rows):
-        c = line.find(glyph, 40 if r == LIVES_ROW else 0)
+        if r == LIVES_ROW:
+            end = LIVES_COL
+            while end < len(line) and line[end] == ARROW:
+                end += 1
+            line = line[:LIVES_COL] + " " * (end - LIVES_COL) + line[end:]
+        c = line.find(glyph)
         if c >= 0:
             return r, c
     return None
 
 
 def lives(rows):
-    return rows[LIVES_ROW][16:40].count(ARROW)
+    line = rows[LIVES_ROW]
+    end = LIVES_COL
+    while end < len(line) and line[end] == ARROW:
+        end += 1
+    return end - LIVES_COL
 
 
 def wall(rows):
@@ -85,7 +94,7 @@ def main():
     parser.add_argument("--start", default="b")
     parser.add_argument("--pause-at", type=float, default=-1)
     parser.add_argument("--crash-at", type=float, nargs="*", default=[])
-    parser.add_argument("--end", default="esc", choices=["esc", "cancel"])
+    parser.add_argument("--end", default="esc", choices=["esc", "cancel", "none"])
     args = parser.parse_args()
 
     begun = time.monotonic()
@@ -104,8 +113,9 @@ def main():
             keys(args, "Enter")
         elif "High-Scroe" in text or "Game paused" in text:
             keys(args, "Enter")
-        elif now >= args.seconds and args.end == "esc":
-            keys(args, "Escape")
+        elif now >= args.seconds and args.end != "cancel":
+            if args.end == "esc":
+                keys(args, "Escape")
             return
         elif 0 <= args.pause_at <= now and not paused:
             paused = True

@@ -43,8 +43,9 @@ void TakeViewerKeys(Watch& watch) {
     }
 }
 
+// One line (a demo's error names its file and line itself).
 [[noreturn]] void Refuse(const std::string& why) {
-    std::fprintf(stderr, "VELKGAME.exe: %s\n", why.c_str());
+    std::fprintf(stderr, "%s\n", why.c_str());
     std::exit(EXIT_BAD_COMMAND_LINE);
 }
 
@@ -92,16 +93,16 @@ void PlatformStartProgram(int argc, char** argv) {
             char* end = nullptr;
             speed = std::strtod(argv[++i], &end);
             if (*end != '\0' || !std::isfinite(speed) || speed < 0.01 || speed > 1000) {
-                Refuse(std::string("not a speed from 0.01 to 1000: '") + argv[i] + "'");
+                Refuse(std::string("VELKGAME.exe: not a speed from 0.01 to 1000: '") + argv[i] + "'");
             }
         } else {
-            Refuse(std::string("unknown argument '") + argv[i] +
-                   "'\nusage: VELKGAME.exe [--record DEMO | --play DEMO [--speed X]]");
+            Refuse(std::string("VELKGAME.exe: unknown argument '") + argv[i] +
+                   "'; usage: VELKGAME.exe [--record DEMO | --play DEMO [--speed X]]");
         }
     }
-    if (record != nullptr && play != nullptr) Refuse("--record and --play do not go together");
+    if (record != nullptr && play != nullptr) Refuse("VELKGAME.exe: --record and --play do not go together");
     std::string error;
-    if (record != nullptr && !StartDemoRecording(record, error)) Refuse(error);
+    if (record != nullptr && !StartDemoRecording(record, error)) Refuse("VELKGAME.exe: " + error);
     if (play != nullptr) {
         Demo demo;
         if (!ReadDemoFile(play, demo, error)) Refuse(error);
