@@ -108,7 +108,7 @@ def main():
         text = "\n".join(rows)
         if "try again?" in text:
             if now >= args.seconds and args.end == "cancel":
-                keys(args, "Tab", "Enter")
+                keys(args, "Escape")  # Esc cancels a box
                 return
             keys(args, "Enter")
         elif "High-Scroe" in text or "Game paused" in text:
