@@ -66,11 +66,11 @@ def step(args, rows, crash):
     arrow, heart = find(rows, ARROW), find(rows, HEART)
     col, gate = wall(rows)
     if arrow is None or col is None:
-        return
+        return False
     ar, ac = arrow
     if ac < col:
         if not gate:
-            return
+            return False
         target = gate[len(gate) // 2]
         if crash:
             target = (gate[0] - 3) if gate[0] >= 3 else gate[-1] + 3
@@ -84,6 +84,11 @@ def step(args, rows, crash):
             keys(args, *(["Up" if hr < ar else "Down"] * abs(hr - ar)))
         elif hc > ac:
             keys(args, *(["Right"] * (hc - ac)))
+        else:
+            return False
+    else:
+        return False
+    return True
 
 
 def main():
@@ -102,6 +107,7 @@ def main():
     crashes = sorted(args.crash_at)
     paused = False
     lost = None
+    sent_from, sent_at = None, 0.0
     while True:
         now = time.monotonic() - begun
         rows = pane(args)
@@ -127,7 +133,12 @@ def main():
                 crashes.pop(0)
             lost = left
             crash = bool(crashes) and crashes[0] <= now
-            step(args, rows, crash or (now >= args.seconds and args.end == "cancel"))
+            # Keys go only once the last ones have moved the arrow (or 2 s passed): a flood of queued escape
+            # sequences split by a read could end the game as a lone Esc.
+            arrow = find(rows, ARROW)
+            if arrow != sent_from or now - sent_at > 2:
+                if step(args, rows, crash or (now >= args.seconds and args.end == "cancel")):
+                    sent_from, sent_at = arrow, now
         time.sleep(0.25)
 
 

@@ -8,8 +8,8 @@ namespace {
 const std::string HEADER = DemoHeaderLine();
 // One line of each kind, as the writer writes them.
 const std::string BODY =
-    "s 1800000000\nt 0\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
-    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
+    "s 1800000000\nt\ns\ns -1\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
+    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
 
 TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     Demo demo;
@@ -18,11 +18,13 @@ TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     std::string written = DemoHeaderLine();
     for (const DemoEvent& event : demo.events) AppendDemoEvent(written, event);
     EXPECT_EQ(written, HEADER + BODY);
-    ASSERT_EQ(demo.events.size(), 15u);
-    EXPECT_EQ(demo.events[3].bytes, (std::vector<uint8_t>{0x00, 0xc0, 0x5a, 0x45}));
-    EXPECT_EQ(demo.events[6].records[0].asciiChar, 'b');
-    EXPECT_EQ(demo.events[6].records[1].eventType, INPUT_MOUSE_EVENT);
-    EXPECT_EQ(demo.events[6].records.size(), 5u);
+    ASSERT_EQ(demo.events.size(), 18u);
+    EXPECT_EQ(demo.events[2].value, 0);
+    EXPECT_EQ(demo.events[3].value, -1);
+    EXPECT_EQ(demo.events[5].bytes, (std::vector<uint8_t>{0x00, 0xc0, 0x5a, 0x45}));
+    EXPECT_EQ(demo.events[8].records[0].asciiChar, 'b');
+    EXPECT_EQ(demo.events[8].records[1].eventType, INPUT_MOUSE_EVENT);
+    EXPECT_EQ(demo.events[8].records.size(), 5u);
 }
 
 TEST(DemoFile, DamageIsRefusedAtItsLine) {
@@ -34,6 +36,7 @@ TEST(DemoFile, DamageIsRefusedAtItsLine) {
         {HEADER + "t 5\nt 1", "demo:3: the line is cut off"},
         {HEADER + "t 5\nt -1\n", "demo:3: not a time step: '-1'"},
         {HEADER + "t 05\n", "demo:2: not a time step"},
+        {HEADER + "t 0\n", "demo:2: not a time step"},
         {HEADER + "x 1\n", "demo:2: not a demo event: 'x'"},
         {HEADER + "\n", "demo:2: not a demo event"},
         {HEADER + "n  1\n", "demo:2: an input count takes"},

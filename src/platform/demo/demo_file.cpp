@@ -102,12 +102,16 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
     switch (event.kind) {
         case DemoEventKind::Clock:
         case DemoEventKind::Wait:
-            return args != 1 ? "a clock reading takes one number" : number(1, 0, MAX_NUMBER, "a time step");
+            if (args == 0) return "";
+            return args != 1 ? "a clock reading takes one number" : number(1, 1, MAX_NUMBER, "a time step");
         case DemoEventKind::Calendar:
-            return args != 1 ? "a calendar reading takes one number" : number(1, -MAX_NUMBER, MAX_NUMBER, "seconds");
+            if (args == 0) return "";
+            if (args != 1) return "a calendar reading takes one number";
+            return words[1] == "0" ? "not a step in seconds: '0'" : number(1, -MAX_NUMBER, MAX_NUMBER, "a step in seconds");
         case DemoEventKind::Count:
+            if (args == 0) return "";
             if (args != 1) return "an input count takes a number or 'fail'";
-            return event.failed ? "" : number(1, 0, UINT32_MAX, "a count");
+            return event.failed ? "" : number(1, 1, UINT32_MAX, "a count");
         case DemoEventKind::Read:
             if (event.failed) return args == 1 ? "" : "a failed read has nothing more";
             for (size_t i = 1; i < words.size(); ++i) {
@@ -156,6 +160,12 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
     return "";
 }
 
+// The steps and counts that are mostly 0: a 0 is the tag alone.
+bool ZeroByTag(DemoEventKind kind) {
+    return kind == DemoEventKind::Clock || kind == DemoEventKind::Wait || kind == DemoEventKind::Calendar ||
+           kind == DemoEventKind::Count;
+}
+
 bool KnownTag(const std::string& word, DemoEventKind& kind) {
     static const char TAGS[] = "twsnrbfzdpe";
     if (word.size() != 1 || std::strchr(TAGS, word[0]) == nullptr || word[0] == '\0') return false;
@@ -195,7 +205,7 @@ void AppendDemoEvent(std::string& out, const DemoEvent& event) {
         }
     } else if (event.kind == DemoEventKind::Present) {
         out += ' ' + Hex(event.hash, 16);
-    } else if (!(event.failed && event.kind == DemoEventKind::Count)) {
+    } else if (!(event.failed && event.kind == DemoEventKind::Count) && !(event.value == 0 && ZeroByTag(event.kind))) {
         out += ' ' + std::to_string(event.value);
     }
     if (event.failed && (event.kind == DemoEventKind::Count || event.kind == DemoEventKind::Read ||

@@ -12,9 +12,10 @@ constexpr size_t MAX_DEMO_BYTES = size_t{64} << 20;
 
 // Each kind is the tag that starts its line.
 enum class DemoEventKind : char {
+    // Steps and counts of 0, the most common, are written as the tag alone.
     Clock = 't',     // a millisecond clock reading: value is the time since the reading before (the first: since 0)
     Wait = 'w',      // a wait or pause ended: value is the clock's time since the reading before, as for 't'
-    Calendar = 's',  // a calendar reading: value is the seconds since 1970
+    Calendar = 's',  // a calendar reading: value is the seconds since the calendar reading before (the first: 1970)
     Count = 'n',     // an input count: value is the records pending, or failed
     Read = 'r',      // an input read: records (a run of equal ones written once, "*COUNT"), or failed
     Box = 'b',       // a message box: value is the button pressed

@@ -17,7 +17,8 @@ enum class Mode { Live, Record, Play };
 
 struct Layer {
     Mode mode = Mode::Live;
-    int64_t clock = 0;  // the last clock reading, recorded or played
+    int64_t clock = 0;     // the last clock reading, recorded or played
+    int64_t calendar = 0;  // the last calendar reading
     Cell picture[SCREEN_CELLS] = {};
     bool presented = false;
     bool folding = false;  // pictures changed since the last check
@@ -25,7 +26,6 @@ struct Layer {
     // Recording
     std::FILE* file = nullptr;
     std::string unwritten;
-    int64_t flushedAt = 0;
     // Playing
     Demo demo;
     size_t next = 0;
@@ -44,17 +44,18 @@ DemoEvent Event(DemoEventKind kind, bool failed = false) {
 bool Recording() { return layer.mode == Mode::Record; }
 bool Playing() { return layer.mode == Mode::Play; }
 
+// Each event goes to the file as it comes: a kill, a crash or a runtime that never runs the exit handlers
+// (the browser's) loses nothing written before it, at the price of a few small writes a second.
 void Flush() {
     if (layer.file == nullptr || layer.unwritten.empty()) return;
     std::fwrite(layer.unwritten.data(), 1, layer.unwritten.size(), layer.file);
     std::fflush(layer.file);
     layer.unwritten.clear();
-    layer.flushedAt = layer.clock;
 }
 
 void Write(DemoEvent event) {
     AppendDemoEvent(layer.unwritten, event);
-    if (layer.clock - layer.flushedAt >= 1000) Flush();
+    Flush();
 }
 
 void CheckPictures();
@@ -206,10 +207,8 @@ void PlatformWaitForInput(int64_t deadline) {
         PlayClock();
         return;
     }
-    if (!Recording()) return BackendWaitForInput(deadline);
-    Flush();
     BackendWaitForInput(deadline);
-    RecordClock(DemoEventKind::Wait, BackendMilliseconds());
+    if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
 }
 
 void PlatformSleep(int milliseconds) {
@@ -233,11 +232,12 @@ int64_t PlatformMilliseconds() {
 
 int64_t PlatformCalendarSeconds() {
     CheckPictures();
-    if (Playing()) return Take(DemoEventKind::Calendar).value;
+    if (Playing()) return layer.calendar += Take(DemoEventKind::Calendar).value;
     const int64_t seconds = BackendCalendarSeconds();
     if (Recording()) {
         DemoEvent event = Event(DemoEventKind::Calendar);
-        event.value = seconds;
+        event.value = seconds - layer.calendar;
+        layer.calendar = seconds;
         Write(std::move(event));
     }
     return seconds;
@@ -252,7 +252,6 @@ int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, 
         }
         return answer;
     }
-    Flush();
     const int answer = BackendMessageBox(owner, text, title, style);
     if (Recording()) {
         DemoEvent event = Event(DemoEventKind::Box);
