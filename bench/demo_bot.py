@@ -21,7 +21,7 @@ LIVES_ROW, LIVES_COL = 3, 17  # " Lives remained: ►►►"; the wall's sweep w
 def pane(args):
     out = subprocess.run(["tmux", "-u", "-L", args.socket, "capture-pane", "-p", "-t", args.target],
                          capture_output=True, text=True).stdout
-    return [line.ljust(120) for line in out.split("\n")[:30]]
+    return [line.ljust(120) for line in (out.split("\n") + [""] * 30)[:30]]
 
 
 def keys(args, *names):

@@ -17,4 +17,4 @@ printf 'end 100\n' | "$replay" --svg "$root/docs/info-screen.svg" - > /dev/null
     echo "at 4500 key Up"; echo "at 4500 key Up"
     echo "end 9000"
 } | "$replay" --svg "$root/docs/level.svg" - > /dev/null
-"$replay" --gif "$root/docs/level-climb.gif" --from 11300 --to 30000 "$root/tests/demos/level-climb.demo" > /dev/null
+"$replay" --gif "$root/docs/level-climb.gif" --from 10400 --to 32000 "$root/tests/demos/level-climb.demo" > /dev/null

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "platform/backend.h"
-#include "platform/common/picture_hash.h"
 
 namespace {
 
@@ -119,6 +118,16 @@ const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
     return event;
 }
 
+// The demo's own picture check: FNV-1a over whole cells, four times fewer steps than the log's byte-wise hash.
+uint64_t CellsHash(const Cell* cells) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (int i = 0; i < SCREEN_CELLS; ++i) {
+        hash ^= uint64_t{cells[i].character} | uint64_t{cells[i].attribute} << 16;
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
 // Before every question but a clock reading: the pictures changed since the last one, as one check.
 void CheckPictures() {
     if (!layer.folding) return;
@@ -150,7 +159,7 @@ void PlatformPresent(const Cell* cells) {
     if (layer.mode != Mode::Live && (!layer.presented || std::memcmp(cells, layer.picture, sizeof layer.picture) != 0)) {
         std::memcpy(layer.picture, cells, sizeof layer.picture);
         layer.presented = true;
-        const uint64_t hash = PictureHash(cells);
+        const uint64_t hash = CellsHash(cells);
         layer.fold = layer.folding ? (layer.fold ^ hash) * 0x100000001b3ull : hash;
         layer.folding = true;
     }
