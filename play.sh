@@ -13,7 +13,7 @@ if [ "${1:-}" = "web" ]; then
     emcmake cmake -S . -B build/web -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DCMAKE_BUILD_TYPE=Release \
         -DVELK_HOST_PACKAGE_DIR="$PWD/build/release/package" >build/web-configure.log 2>&1 ||
         { cat build/web-configure.log; exit 1; }
-    cmake --build build/web --target velk_page -j2 >/dev/null
+    cmake --build build/web --target velk_page_folder -j2 >/dev/null
     port=${VELK_PORT:-8080}
     python3 -c "import socket; socket.socket().bind(('127.0.0.1', $port))" 2>/dev/null ||
         { echo "Port $port is taken: choose another with VELK_PORT=..." >&2; exit 1; }

@@ -3,6 +3,7 @@
 
 passed=0
 failed=0
+skipped=0
 check() {  # check DESCRIPTION COMMAND...: one counted result
     local what=$1
     shift
@@ -14,8 +15,12 @@ check() {  # check DESCRIPTION COMMAND...: one counted result
         echo "FAIL $what"
     fi
 }
+skip() {  # skip WHAT: a part the machine cannot run, counted and said why in one line
+    skipped=$((skipped + 1))
+    echo "skip $*"
+}
 report() {  # report: the stage's count line; the exit status says whether all passed
-    echo "${STAGE:+$STAGE: }$passed passed, $failed failed"
+    echo "${STAGE:+$STAGE: }$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")"
     [ "$failed" -eq 0 ]
 }
 

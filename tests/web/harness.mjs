@@ -11,25 +11,31 @@ if (!PAGE_DIR || !fs.existsSync(path.join(PAGE_DIR, 'index.html'))) {
 }
 
 const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.wav': 'audio/wav', '.txt': 'text/plain; charset=utf-8' };
+  '.wasm': 'application/wasm', '.wav': 'audio/wav', '.txt': 'text/plain; charset=utf-8', '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json' };
 
-export async function startServer() {
+// A plain static server of a folder, which may be switched to another (the server's `dir`).
+export async function startServer(dir = PAGE_DIR) {
+  const site = { dir };
   const server = http.createServer((request, response) => {
     const name = new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html');
-    const file = path.join(PAGE_DIR, decodeURIComponent(name));  // join normalises: no way out of the folder
+    const file = path.join(site.dir, decodeURIComponent(name));  // join normalises: no way out of the folder
     fs.readFile(file, (error, data) => {
       response.writeHead(error ? 404 : 200, { 'Content-Type': TYPES[path.extname(file)] || 'text/plain' });
       response.end(error ? '' : data);
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+  return Object.assign(site, { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() });
 }
 
-export function launchBrowser() {
-  return chromium.launch({ executablePath: process.env.VELK_CHROMIUM || '/usr/bin/chromium', headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'] });
-}
+const CHROMIUM = { executablePath: process.env.VELK_CHROMIUM || '/usr/bin/chromium', headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'] };
+
+export const launchBrowser = () => chromium.launch(CHROMIUM);
+
+// A browser with a profile in userDataDir: only there can a page be installed.
+export const launchProfile = (userDataDir) => chromium.launchPersistentContext(userDataDir, CHROMIUM);
 
 // A context of its own (so browser storage starts empty) with one page whose console errors and uncaught
 // exceptions are kept in `errors`.

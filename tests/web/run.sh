@@ -19,9 +19,18 @@ mkdir -p "$web"
 emcmake cmake -S . -B "$web" -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DVELK_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
     -DVELK_HOST_PACKAGE_DIR="$(realpath "$host")/package" >"$web"/configure.log 2>&1 ||
     { cat "$web"/configure.log; fail "configure failed"; }
-cmake --build "$web" --target velk_page -j2 >"$web"/build.log 2>&1 ||
+cmake --build "$web" --target velk_page_folder -j2 >"$web"/build.log 2>&1 ||
     { cat "$web"/build.log; fail "the page did not build"; }
 page=$web/package
+
+# Two sites for the zip's test: the zip unpacked under a sub-path, and a second build with one file changed.
+sites=$(realpath "$web")/sites
+rm -rf "$sites" && mkdir -p "$sites/1/games/velk" "$sites/2/games" && cp -r src/platform/web/page "$sites/sources" &&
+    (cd "$sites/1/games/velk" && cmake -E tar xf "$(realpath "$OLDPWD/$web")"/velk-web-*.zip) &&
+    cp -r "$sites/1/games/velk" "$sites/2/games" && echo '/* the second build */' >>"$sites/sources/velk.css" &&
+    cmake -DPAGE_SOURCES="$sites/sources" -DWORKER="$PWD/src/platform/web/service_worker.js" \
+        -DHOST_PACKAGE="$(realpath "$host")/package" -DICON_TOOL="$(realpath "$host")/tools/icongen/velk-icon-png" \
+        -DPAGE="$sites/2/games/velk" -P src/platform/web/assemble_page.cmake || fail "could not make the two sites"
 
 if [ ! -d tests/web/node_modules/playwright-core ] ||
    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
@@ -30,7 +39,7 @@ fi
 
 # node's TAP report, shown and kept: its top-level results (subtests are indented) are the stage's count.
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs tests/web/demo.test.mjs | tee "$tap"
+VELK_PAGE_DIR="$(realpath "$page")" VELK_SITES_DIR="$sites" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs tests/web/demo.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
 passed=$(grep -c '^ok ' "$tap")
 failed=$(grep -c '^not ok ' "$tap")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Windows stage: cross-builds both Windows programs, runs the test suites under Wine, a smoke run that starts a
-# level, and checks the shipped program and its zip.
+# Windows stage: cross-builds both Windows programs and, for each under its own Wine, runs the test suites, a smoke
+# run of the zipped program and the record file exchanged with the Linux program; checks the shipped program's zip.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 STAGE=win32
@@ -8,12 +8,22 @@ STAGE=win32
 . scripts/ensure-packages.sh
 ensure_packages cmake make g++ googletest tmux coreutils binutils \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 || exit 1
-# test.sh's release build comes first; its velk_sounds writes the six WAVs the packages take.
+# test.sh's release build comes first: its velk_sounds writes the six WAVs the packages take, and its velk-replay
+# is the Linux program the record files are exchanged with.
 ensure_release_build build/test || exit 1
-wine=/usr/lib/wine/wine64
+wine64=/usr/lib/wine/wine64
+wine32=/usr/lib/wine/wine
 win32_dir=$PWD/build/win32-i686
 win64_dir=$PWD/build/win64
 sound_dir=$PWD/build/test/package
+replay=$PWD/build/test/tools/velk-replay/velk-replay
+
+# The shipped program is 32-bit: its runs need wine32:i386, which Debian does not install with wine, and a kernel
+# that runs 32-bit programs (some virtual machines' do not).
+no_wine32=
+[ -x "$wine32" ] || no_wine32="no 32-bit Wine; as root: dpkg --add-architecture i386 && apt-get update && apt-get install wine32:i386"
+[ -n "$no_wine32" ] || "$wine32" --version >/dev/null 2>&1 ||
+    no_wine32="32-bit Wine is installed but does not start: this kernel runs no 32-bit programs"
 
 # Wine turns the console's Unicode into the terminal's character set, and tmux shows it only in UTF-8.
 export LC_ALL=C.UTF-8 WINEPREFIX=$win64_dir/wineprefix WINEDEBUG=-all
@@ -27,10 +37,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fresh_prefix() {
+fresh_prefix() {  # one 64-bit prefix: 32-bit Wine runs its programs in it too
     cleanup
     rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" || return 1
-    timeout 180 "$wine" wineboot -i </dev/null >/dev/null 2>&1
+    timeout 180 "$wine64" wineboot -i </dev/null >/dev/null 2>&1
     # A server that went through the prefix's creation keeps a stale desktop: the next program that
     # needs it waits ten seconds. Start a clean one.
     timeout 60 /usr/lib/wine/wineserver -k
@@ -38,48 +48,20 @@ fresh_prefix() {
     # One server and its services for the whole stage, started away from any pipe: a service that inherited
     # a test's output pipe would keep ctest waiting for its end.
     /usr/lib/wine/wineserver64 -p </dev/null >/dev/null 2>&1
-    timeout 60 "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+    timeout 60 "$wine64" cmd /c exit </dev/null >/dev/null 2>&1
 }
 check "a fresh Wine prefix" fresh_prefix
 
-cross_build() {  # cross_build DIR TOOLCHAIN TARGET CMAKE-ARGS...
+cross_build() {  # cross_build DIR TOOLCHAIN CMAKE-ARGS...: the program, its zip and, with -DVELK_TESTS=ON, the tests
     { cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/$2" -DVELK_PLATFORM=win32 -DCMAKE_BUILD_TYPE=Release \
-        -DVELK_WERROR=ON -DVELK_SOUND_DIR="$sound_dir" "${@:4}" && timeout 1200 cmake --build "$1" -j2 --target "$3"; } \
+        -DVELK_WERROR=ON -DVELK_SOUND_DIR="$sound_dir" "${@:3}" && timeout 1200 cmake --build "$1" -j2; } \
         > "$1.log" 2>&1 || ! tail -40 "$1.log"
 }
-check "64-bit build (program and tests)" cross_build "$win64_dir" toolchain-x86_64-w64-mingw32.cmake all -DVELK_TESTS=ON
-check "32-bit build (the shipped program and its zip)" \
-    cross_build "$win32_dir" toolchain-i686-w64-mingw32.cmake velk_package_zip -DVELK_TESTS=OFF
-check "the game's test suite passes under Wine" eval 'timeout 600 ctest --test-dir "$win64_dir" -LE console -j2 \
-    --timeout 120 --output-on-failure > "$win64_dir/ctest.log" || ! tail -60 "$win64_dir/ctest.log"'
-
-# The backend's own tests need a console: Wine makes one from a terminal, here a detached 120x30 tmux
-# session (a bare pseudo-terminal from script(1) feeds stray bytes into the console's input). gtest's
-# report goes to a file: the terminal copy is drawn by Wine's console, not plain lines.
-in_console() {  # in_console NAME DIR COMMAND: COMMAND run in DIR in a 120x30 console; DIR/exit-code gets its code
-    rm -f "$2/exit-code"
-    # --foreground: the program reads the terminal, which only the foreground process group may do.
-    tmux_start "$1" 120x30 sh -c "cd '$2' && timeout --foreground -k 5 120 $3; echo \$? > exit-code; sleep 600"
-}
-tests=$win64_dir/tests/win32
-in_console backend "$tests" "$wine win32_tests.exe --gtest_output=xml:backend.xml"
-check "the console backend tests pass in a 120x30 console, none skipped" eval 'wait_file "$tests/exit-code" 130 &&
-    grep -q "tests=\"[1-9]" "$tests/backend.xml" && ! grep -q "<skipped\|<failure" "$tests/backend.xml" || ! cat "$tests/backend.xml"'
-
-smoke=$win64_dir/smoke
-rm -rf "$smoke" && mkdir -p "$smoke/elsewhere" && cp "$win64_dir/package/VELKGAME.exe" "$sound_dir"/VELKGSND?.wav "$smoke/"
-in_console smoke "$smoke" "$wine VELKGAME.exe"
-check "the information screen and the console title show" eval 'wait_for smoke "Press '\''B'\'' to begin." 60 &&
-    [ "$(tm display-message -p -t smoke "#{pane_title}")" = "VELK Keyboard Practice Game" ]'
-check "'b' plays the intro, then level 1 with the arrow (U+25BA), the heart (U+2665) and the wall (U+251C)" eval 'tm send-keys -t smoke b &&
-    wait_for smoke "Current level: 1" 25 && shows smoke "Lives remained: ►►►►►►" && shows smoke ♥ && shows smoke ├'
-arrow_moved() { [[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]; }
-check "Right moves the arrow" eval 'tm send-keys -t smoke Right && wait_until 5 arrow_moved'
-check "Esc ends the program with 1; the record was written (262,144 bytes)" eval 'tm send-keys -t smoke Escape &&
-    wait_file "$smoke/exit-code" 20 && [ "$(cat "$smoke/exit-code")" = 1 ] && [ "$(stat -c %s "$smoke/VELKGAME.CFG")" = 262144 ]'
-# Outside its package the program stops at the package check; without a display its box returns at once.
-check "started outside its package it ends with 0" \
-    eval '(cd "$smoke/elsewhere" && timeout -k 5 30 "$wine" ../VELKGAME.exe) </dev/null >/dev/null 2>&1'
+check "64-bit build (program, zip and tests)" cross_build "$win64_dir" toolchain-x86_64-w64-mingw32.cmake -DVELK_TESTS=ON
+# The 32-bit tests are discovered by running them, so they are built only where 32-bit Wine runs.
+tests32=$([ -z "$no_wine32" ] && echo ON || echo OFF)
+check "32-bit build (the shipped program, its zip; tests $tests32)" cross_build "$win32_dir" \
+    toolchain-i686-w64-mingw32.cmake -DVELK_TESTS=$tests32
 
 # The shipped 32-bit program and its zip.
 headers=$(objdump -p "$win32_dir/package/VELKGAME.exe" 2>/dev/null)
@@ -91,7 +73,71 @@ resources=$(sed -n '/The .rsrc Resource Directory section/,/Resources start/p' <
 types=$(grep -E '^[0-9a-f]+   Entry: ID:' <<< "$resources" | awk '{print $4}' | tr -d ',' | tr '\n' ' ')
 check "its only resource is one icon (RT_ICON and its RT_GROUP_ICON)" \
     test "$types" = "0x000003 0x00000e " -a "$(grep -c 'Leaf:' <<< "$resources")" -eq 2
-check "the zip holds the 32-bit program and the six WAVs, nothing else" eval 'rm -rf "$win32_dir/unzipped" &&
-    mkdir "$win32_dir/unzipped" && cmake -E chdir "$win32_dir/unzipped" cmake -E tar xf ../VELKGAME-win32.zip &&
-    diff -r "$win32_dir/unzipped" "$win32_dir/package"'
+unzip_to() { rm -rf "$1" && mkdir -p "$1" && cmake -E chdir "$1" cmake -E tar xf "$2"; }  # unzip_to DIR ZIP
+check "the zip holds the 32-bit program and the six WAVs, nothing else" \
+    eval 'unzip_to "$win32_dir/unzipped" "$win32_dir/VELKGAME-win32.zip" && diff -r "$win32_dir/unzipped" "$win32_dir/package"'
+
+# The Linux program's record files: after a start without one (record 0), and after level 1 finished in one batch
+# (up to the gate's row, through it, down to the heart's row and into the heart: record 100).
+linux=$PWD/build/win-records
+begin=$'at 10 key b\nend 5000'
+finish=$(printf '%s\n' "epoch 1800000000" "at 10 key b"; yes "at 4400 key Up" | head -9; yes "at 4400 key Right" | head -120
+    yes "at 4401 key Down" | head -9; yes "at 4401 key Right" | head -3; echo "end 6500")
+linux_record() {  # linux_record NAME: velk-replay plays the script on standard input; its record file becomes NAME
+    rm -f "$linux/VELKGAME.CFG" && (cd "$linux" && "$replay" - > "$1.log") && mv "$linux/VELKGAME.CFG" "$linux/$1"
+}
+check "the Linux program writes a record of 0, and of 100 when it finishes level 1" eval 'unzip_to "$linux" \
+    "$win32_dir/VELKGAME-win32.zip" && linux_record zero.cfg <<< "$begin" && linux_record 100.cfg <<< "$finish" &&
+    grep -q "^ Record high score: 100 " "$linux/100.cfg.log"'
+
+# The backend's own tests need a console: Wine makes one from a terminal, here a detached 120x30 tmux
+# session (a bare pseudo-terminal from script(1) feeds stray bytes into the console's input). gtest's
+# report goes to a file: the terminal copy is drawn by Wine's console, not plain lines.
+in_console() {  # in_console NAME DIR COMMAND: COMMAND run in DIR in a 120x30 console; DIR/exit-code gets its code
+    rm -f "$2/exit-code"
+    tm kill-session -t "$1" 2>/dev/null
+    # --foreground: the program reads the terminal, which only the foreground process group may do.
+    tmux_start "$1" 120x30 sh -c "cd '$2' && timeout --foreground -k 5 120 $3; echo \$? > exit-code; sleep 600"
+}
+# The field black on bright blue (SGR 30;104), the arrow and the heart on row 16 bright red (91).
+level_colours() { tm capture-pane -p -e -t smoke | sed -n '1p;16p' | tr '\n' ' ' | grep -q $'^\e\\[30m\e\\[104m.* \e\\[91m►.*\e\\[91m♥'; }
+arrow_moved() { [[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]; }
+for bits in 32 64; do
+    [ "$bits" = 32 ] && [ -n "$no_wine32" ] &&
+        { skip "the 32-bit program's runs (suites, smoke run, record exchange): $no_wine32"; continue; }
+    dir=$win64_dir wine=$wine64
+    [ "$bits" = 32 ] && dir=$win32_dir wine=$wine32
+    check "$bits-bit: the game's test suite passes under Wine" eval 'timeout 600 ctest --test-dir "$dir" -LE console -j2 \
+        --timeout 120 --output-on-failure > "$dir/ctest.log" || ! tail -60 "$dir/ctest.log"'
+    tests=$dir/tests/win32
+    in_console backend "$tests" "$wine win32_tests.exe --gtest_output=xml:backend.xml"
+    check "$bits-bit: the console backend tests pass in a 120x30 console, none skipped" eval 'wait_file "$tests/exit-code" 130 &&
+        grep -q "tests=\"[1-9]" "$tests/backend.xml" && ! grep -q "<skipped\|<failure" "$tests/backend.xml" || ! cat "$tests/backend.xml"'
+
+    # The program that goes into the zip, taken out of it, in a folder without a record file.
+    smoke=$dir/smoke
+    unzip_to "$smoke" "$dir/VELKGAME-win$bits.zip" && mkdir "$smoke/elsewhere"
+    in_console smoke "$smoke" "$wine VELKGAME.exe"
+    check "$bits-bit: the information screen and the console title show" eval 'wait_for smoke "Press '\''B'\'' to begin." 60 &&
+        [ "$(tm display-message -p -t smoke "#{pane_title}")" = "VELK Keyboard Practice Game" ]'
+    check "$bits-bit: 'b' plays the intro, then level 1: the arrow (U+25BA), the heart (U+2665) and the wall (U+251C)" \
+        eval 'tm send-keys -t smoke b && wait_for smoke "Current level: 1" 25 && shows smoke "Lives remained: ►►►►►►" &&
+        shows smoke ├ && wait_until 5 level_colours'
+    check "$bits-bit: Right moves the arrow" eval 'tm send-keys -t smoke Right && wait_until 5 arrow_moved'
+    check "$bits-bit: Esc ends the program with 1" eval 'tm send-keys -t smoke Escape && wait_file "$smoke/exit-code" 20 &&
+        [ "$(cat "$smoke/exit-code")" = 1 ]'
+    # The record file both ways. A rejected file would leave the record at 0 and be rewritten with 0.
+    check "$bits-bit: its start without a record file wrote the Linux program's very file, which velk-replay reads with no box" \
+        eval 'cmp "$linux/zero.cfg" "$smoke/VELKGAME.CFG" &&
+        (cd "$smoke" && "$replay" - <<< "$begin" > replay.log) && ! grep " box " "$smoke/replay.log"'
+    cp "$linux/100.cfg" "$smoke/VELKGAME.CFG"
+    in_console record "$smoke" "$wine VELKGAME.exe"
+    check "$bits-bit: the Linux program's record of 100 shows in the status panel, the file left as it was" \
+        eval 'wait_for record "Press '\''B'\'' to begin." 60 && tm send-keys -t record b &&
+        wait_for record " Record high score: 100 " 25 && tm send-keys -t record Escape &&
+        wait_file "$smoke/exit-code" 20 && cmp "$linux/100.cfg" "$smoke/VELKGAME.CFG"'
+    # Outside its package the program stops at the package check; without a display its box returns at once.
+    check "$bits-bit: started outside its package it ends with 0" \
+        eval '(cd "$smoke/elsewhere" && timeout -k 5 30 "$wine" ../VELKGAME.exe) </dev/null >/dev/null 2>&1'
+done
 report

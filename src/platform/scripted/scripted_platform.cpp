@@ -69,6 +69,19 @@ std::string Quoted(const char* text) {
     return out + "\"";
 }
 
+// The picture as 30 lines of 120 code page 437 glyphs in UTF-8, each ending in a newline.
+std::string PictureAsText(const Cell* cells) {
+    std::string text;
+    text.reserve(SCREEN_CELLS * 3 + SCREEN_ROWS);
+    for (int row = 0; row < SCREEN_ROWS; ++row) {
+        for (int col = 0; col < SCREEN_COLS; ++col) {
+            AppendCp437AsUtf8(text, static_cast<uint8_t>(cells[row * SCREEN_COLS + col].character));
+        }
+        text += '\n';
+    }
+    return text;
+}
+
 }  // namespace
 
 WindowHandle BackendSetUpConsole() {
@@ -200,14 +213,3 @@ void ScriptedEndRun() {
 
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 
-std::string PictureAsText(const Cell* cells) {
-    std::string text;
-    text.reserve(SCREEN_CELLS * 3 + SCREEN_ROWS);
-    for (int row = 0; row < SCREEN_ROWS; ++row) {
-        for (int col = 0; col < SCREEN_COLS; ++col) {
-            AppendCp437AsUtf8(text, static_cast<uint8_t>(cells[row * SCREEN_COLS + col].character));
-        }
-        text += '\n';
-    }
-    return text;
-}

@@ -43,6 +43,3 @@ void SetScriptedInputHook(std::function<void(int64_t now)> hook);
 void ScriptedAdvanceClock(int64_t milliseconds);
 // Ends the run here as a script's end time would: logs "end" and throws ScriptedRunStopped.
 [[noreturn]] void ScriptedEndRun();
-
-// The picture as 30 lines of 120 code page 437 glyphs in UTF-8, each ending in a newline.
-std::string PictureAsText(const Cell* cells);

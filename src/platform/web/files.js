@@ -75,7 +75,7 @@ var velkFiles = (function () {
       velkPage.notice(name + ' could not be loaded (' + why + ').');
       return null;
     };
-    return fetch(name, { cache: 'no-cache' }).then(function (response) {
+    return fetch(velkPage.address(name), { cache: 'no-cache' }).then(function (response) {
       if (!response.ok) return failed('HTTP ' + response.status);
       return response.arrayBuffer().then(function (buffer) { return new Uint8Array(buffer); });
     }).catch(function (error) { return failed(describe(error)); });

@@ -1,4 +1,5 @@
-// The page's keyboard: keydown events queued for the game as named keys or typed characters.
+// The page's keyboard: keydown events queued for the game as named keys or typed characters, and the P that
+// pauses a level when the page is hidden.
 var velkPage = window.velkPage || (window.velkPage = {});
 
 velkPage.keys = (function () {
@@ -18,6 +19,10 @@ velkPage.keys = (function () {
   };
   var queue = [];
   var wakeGame = null;  // ends the game's wait for a key, while it waits
+  // The game waits with a deadline only in a level (the information screen waits for a key alone); keys it
+  // has taken since its last wait, until it flushes the rest, may have started the intro or ended the game.
+  var waitedInLevel = false;
+  var keysTaken = false;
 
   // The queued form of a key event, and whether the page keeps the browser from acting on it;
   // null for a key the game does not see.
@@ -53,6 +58,15 @@ velkPage.keys = (function () {
 
   window.addEventListener('keydown', onKeyDown, true);
 
+  // Hidden during a level, the page pauses the game as the player's P does; the player's Enter ends the pause.
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState !== 'hidden' || !waitedInLevel || keysTaken || velkPage.box.isOpen() ||
+        velkPage.hasEnded()) return;
+    keysTaken = true;  // one P, however often the page is hidden before the game takes it
+    queue.push(TYPED | 0x70);
+    if (wakeGame) wakeGame();  // at once: a hidden page's timers run late
+  });
+
   return {
     name: function (key, virtualKey, character) {
       NAMED[key] = [virtualKey, character];
@@ -63,14 +77,19 @@ velkPage.keys = (function () {
     // The oldest key: virtualKey << 8 | character byte, or 0x1000000 | code point for a typed
     // character; -1 when there is none.
     take: function () {
-      return queue.length ? queue.shift() : -1;
+      if (!queue.length) return -1;
+      keysTaken = true;
+      return queue.shift();
     },
     flush: function () {
       queue.length = 0;
+      keysTaken = false;
     },
     // Resolves when a key is queued or after the milliseconds (negative: no limit); always a turn of the
     // browser, never at once, so the page paints and takes its events.
     wait: function (milliseconds) {
+      waitedInLevel = milliseconds >= 0;
+      keysTaken = false;
       return new Promise(function (resolve) {
         var timer = null;
         function wake() {  // a late call, after the wait has ended, changes nothing

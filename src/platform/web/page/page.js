@@ -1,4 +1,5 @@
-// The page around the game: start-up messages, the runtime's settings, and the panel shown when the game ends.
+// The page around the game: start-up messages, the runtime's settings, the panel shown when the game ends, and
+// the service worker that keeps the page for offline play.
 var velkPage = window.velkPage || (window.velkPage = {});
 
 (function () {
@@ -9,6 +10,13 @@ var velkPage = window.velkPage || (window.velkPage = {});
   var againButton = document.getElementById('ended-again');
   var endedCode = null;
   var settled = Promise.resolve();
+
+  var build = document.documentElement.getAttribute('data-build');
+
+  // The address of one of the page's files in this page's build: the service worker serves that build only.
+  velkPage.address = function (name) {
+    return name + '?b=' + build;
+  };
 
   velkPage.status = function (text) {
     statusLine.textContent = text;
@@ -45,6 +53,7 @@ var velkPage = window.velkPage || (window.velkPage = {});
   });
 
   window.Module = {
+    locateFile: function (name, folder) { return folder + velkPage.address(name); },
     print: function (text) { console.log(text); },
     printErr: function (text) { console.warn(text); },
     onRuntimeInitialized: function () {
@@ -56,4 +65,13 @@ var velkPage = window.velkPage || (window.velkPage = {});
       console.error('VELK: the game stopped:', what);
     }
   };
+
+  // Where service workers exist (secure pages), the page and its files stay available without a network.
+  if (navigator.serviceWorker) {
+    window.addEventListener('load', function () {
+      navigator.serviceWorker.register('service-worker.js').catch(function (error) {
+        console.warn('VELK: the page cannot be kept for offline play:', error);
+      });
+    });
+  }
 })();
