@@ -43,8 +43,9 @@ DemoEvent Event(DemoEventKind kind, bool failed = false) {
 bool Recording() { return layer.mode == Mode::Record; }
 bool Playing() { return layer.mode == Mode::Play; }
 
-// Each event goes to the file as it comes: a kill, a crash or a runtime that never runs the exit handlers
-// (the browser's) loses nothing written before it, at the price of a few small writes a second.
+// The events are written before everything that may block or end the game (a wait, a pause, a box, the exit
+// key, the exit), and so at least once a second: a kill loses nothing before the wait it came in, and no write
+// stands between a key and its picture. The browser never runs exit handlers, hence the exit key.
 void Flush() {
     if (layer.file == nullptr || layer.unwritten.empty()) return;
     std::fwrite(layer.unwritten.data(), 1, layer.unwritten.size(), layer.file);
@@ -54,7 +55,7 @@ void Flush() {
 
 void Write(DemoEvent event) {
     AppendDemoEvent(layer.unwritten, event);
-    Flush();
+    if (layer.unwritten.size() >= 4096) Flush();
 }
 
 void CheckPictures();
@@ -153,7 +154,10 @@ WindowHandle PlatformSetUpConsole() { return BackendSetUpConsole(); }
 void PlatformSetCursorVisible(int visible) { BackendSetCursorVisible(visible); }
 void PlatformBringToFront(WindowHandle window) { BackendBringToFront(window); }
 void PlatformPlaySound(const char* name) { BackendPlaySound(name); }
-void PlatformTypeCharacter(char character) { BackendTypeCharacter(character); }
+void PlatformTypeCharacter(char character) {
+    Flush();
+    BackendTypeCharacter(character);
+}
 
 void PlatformPresent(const Cell* cells) {
     if (layer.mode != Mode::Live && (!layer.presented || std::memcmp(cells, layer.picture, sizeof layer.picture) != 0)) {
@@ -216,6 +220,7 @@ void PlatformWaitForInput(int64_t deadline) {
         PlayClock();
         return;
     }
+    Flush();
     BackendWaitForInput(deadline);
     if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
 }
@@ -226,6 +231,7 @@ void PlatformSleep(int milliseconds) {
         PlayClock();
         return;
     }
+    Flush();
     BackendSleep(milliseconds);
     if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
 }
@@ -261,6 +267,7 @@ int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, 
         }
         return answer;
     }
+    Flush();
     const int answer = BackendMessageBox(owner, text, title, style);
     if (Recording()) {
         DemoEvent event = Event(DemoEventKind::Box);

@@ -20,8 +20,8 @@ struct DemoPacing {
     bool showBoxes = false;
 };
 
-// Every answer the backend gives from now on is written to path as it comes. False with error set when the
-// file cannot be made.
+// Every answer the backend gives from now on is written to path, before each wait, pause, box and the exit.
+// False with error set when the file cannot be made.
 bool StartDemoRecording(const std::string& path, std::string& error);
 // From now on the game's questions are answered from demo.
 void StartDemoPlayback(Demo demo, DemoPacing pacing);
