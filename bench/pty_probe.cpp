@@ -141,8 +141,8 @@ void Report(const char* where, const IdleFigures& idle, const std::vector<double
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s PACKAGE_DIR\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s PACKAGE_DIR [GAME ARGUMENT...]\n", argv[0]);
         return 2;
     }
     winsize size = {30, 120, 0, 0};
@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
         if (chdir(argv[1]) != 0) _exit(127);
         setenv("TERM", "xterm-256color", 1);
         setenv("LC_ALL", "C.UTF-8", 1);
-        execl("./VELKGAME.exe", "VELKGAME.exe", static_cast<char*>(nullptr));
+        argv[1] = const_cast<char*>("VELKGAME.exe");
+        execv("./VELKGAME.exe", argv + 1);
         _exit(127);
     }
     // xterm-256color in keypad mode: the arrows as such a terminal sends them.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Redraws the README's pictures with velk-replay: the information screen and a level a few seconds in.
+# Redraws the README's pictures with velk-replay: the information screen, a level a few seconds in, and the
+# first levels of a game recorded in the terminal (tests/demos/level-climb.demo) as an animated GIF.
 # usage: docs/make-pictures.sh BUILD_DIR   (a built tree, e.g. build/test)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,3 +17,4 @@ printf 'end 100\n' | "$replay" --svg "$root/docs/info-screen.svg" - > /dev/null
     echo "at 4500 key Up"; echo "at 4500 key Up"
     echo "end 9000"
 } | "$replay" --svg "$root/docs/level.svg" - > /dev/null
+"$replay" --gif "$root/docs/level-climb.gif" --from 10400 --to 32000 "$root/tests/demos/level-climb.demo" > /dev/null

@@ -17,7 +17,8 @@ ensure_packages() {
 }
 
 # What building the Linux program and its tests needs.
-VELK_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev libsdl2-mixer-dev zlib1g-dev)
+VELK_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev libsdl2-mixer-dev zlib1g-dev
+    libgif-dev libfreetype-dev fonts-dejavu-core)
 
 # The sanitizer build with the fuzz targets (libclang-rt-14-dev is only recommended by clang, so named); its
 # terminal program and velk-replay are also what the terminal and save stages run, so they honour the crash key.

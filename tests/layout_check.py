@@ -20,8 +20,8 @@ for folder, _, files in os.walk(sys.argv[1]):
             top = target.split("/")[0]
             if home[0] in RANK:  # the seam, its own folder, or a lower layer
                 ok = target == "platform/platform.h" or top == home[0] or RANK.get(top, 9) < RANK[home[0]]
-            else:  # a backend: the seam, the backends' common code and its own folder
-                ok = target == "platform/platform.h" or target.startswith(("platform/common/", "/".join(home[:2]) + "/"))
+            else:  # a backend or the demo layer: the seam and its twins, the backends' common code, its own folder
+                ok = target in ("platform/platform.h", "platform/backend.h") or target.startswith(("platform/common/", "/".join(home[:2]) + "/"))
             if not ok:
                 faults.append(f"{rel}: includes {target}, which does not stand below it")
 

@@ -2,6 +2,7 @@
 # velk-replay as a command: exit codes, error messages, standard input, determinism and the log's tail.
 set -u
 replay=$(realpath "$1")
+demo=$(realpath "$(dirname "$0")/demos/level-climb.demo")
 STAGE="replay command"
 . "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
@@ -43,6 +44,22 @@ run noend.txt
 check "no end line warns" grep -q "no 'end' line" err.txt
 "$replay" --svg pic.svg game.txt > /dev/null 2>&1
 check "--svg writes the final picture" grep -q "<svg" pic.svg
+run --gif no-such-folder/run.gif game.txt
+check "--gif into a missing folder: exit 2, named, nothing run" eval '[ $code -eq 2 ] && grep -q no-such-folder err.txt && [ ! -s out.txt ]'
+
+# Demos: another game version or a damaged line is refused before anything runs (exit 2); a demo that the game
+# parts from stops at that point (exit 3).
+sed '1s/ [0-9.]*$/ 0.9/' "$demo" >old.demo
+run old.demo
+check "a demo of another version: exit 2, one line, nothing run" eval '[ $code -eq 2 ] && [ ! -s out.txt ] &&
+    [ "$(cat err.txt)" = "old.demo:1: made by VELK 0.9; this is VELK $(sed -n "1s/.* //p" "$demo")" ]'
+sed '0,/^p /s/^p ./p x/' "$demo" >bad.demo
+run bad.demo
+check "a damaged line: exit 2 at its line" eval '[ $code -eq 2 ] && grep -q "^bad.demo:[0-9]*: a picture check" err.txt'
+sed '0,/^p /s/^p ...../p 12345/' "$demo" >other.demo
+run other.demo
+check "a picture unlike the recorded one: exit 3, when and what" eval '[ $code -eq 3 ] &&
+    grep -q "other.demo: out of step at [0-9]* ms (demo line [0-9]*): the pictures presented" err.txt'
 
 # Box delays that add up past the clock, and a script over 64 MiB: refused before anything runs.
 printf 'box ok 9007199254740992\nbox ok 1\nend 10\n' > delays.txt

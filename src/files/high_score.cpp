@@ -3,11 +3,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "files/open_file.h"
+#include "platform/platform.h"
 #include "state/game_state.h"
 
 namespace {
@@ -15,7 +14,6 @@ namespace {
 constexpr const char* HIGH_SCORE_FILE = "VELKGAME.CFG";
 constexpr int FLOAT_COUNT = 65536;
 constexpr int FILE_BYTES = FLOAT_COUNT * 4;
-constexpr int BLOCK_BYTES = 65536;
 constexpr int RECORD_INDEX = 34595;  // the copy the record is taken from
 constexpr int COPY_INDEX_B = 60295;
 constexpr int COPY_INDEX_C = 19400;
@@ -23,14 +21,17 @@ constexpr int FILLER_MODULUS = 50000;
 constexpr double MAX_RECORD = 9000000.0;
 constexpr double COPY_TOLERANCE = 0.000001;
 
-// The file is little-endian whatever the machine's byte order.
-float FloatAt(const std::vector<unsigned char>& bytes, int index) {
-    const unsigned char* p = &bytes[static_cast<size_t>(index) * 4];
+// The file is little-endian whatever the machine's byte order. Only the copies are read, so that a demo
+// records twelve bytes of the file rather than all of it.
+bool ReadCopy(int index, double& value) {
+    unsigned char p[4];
+    if (PlatformReadFile(HIGH_SCORE_FILE, int64_t{index} * 4, sizeof p, p) == 0) return false;
     const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
                           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    float copy;
+    std::memcpy(&copy, &bits, sizeof copy);
+    value = copy;
+    return true;
 }
 
 void PutFloat(std::vector<unsigned char>& bytes, int index, float value) {
@@ -72,22 +73,16 @@ void SaveHighScore(int32_t record) {
 }
 
 void LoadHighScore(WindowHandle owner) {
-    std::FILE* file = OpenFile(HIGH_SCORE_FILE, "rb");
-    if (file == nullptr) {
+    const int64_t size = PlatformFileSize(HIGH_SCORE_FILE);
+    if (size < 0) {
         PlatformMessageBox(owner, "High-Scroe file was not found. High Score have been reset", "VELK Game Error", BOX_OK);
         SaveHighScore(0);
         return;
     }
-    std::vector<unsigned char> bytes(FILE_BYTES);
-    const size_t blocksRead = std::fread(bytes.data(), BLOCK_BYTES, FILE_BYTES / BLOCK_BYTES, file);
-    // fread counts whole blocks, so a file shorter than the format reads fewer than four.
-    const bool complete = blocksRead == FILE_BYTES / BLOCK_BYTES && !std::ferror(file);
-    std::fclose(file);
-
-    const double a = FloatAt(bytes, RECORD_INDEX);
-    const double b = FloatAt(bytes, COPY_INDEX_B);
-    const double c = FloatAt(bytes, COPY_INDEX_C);
+    double a = 0, b = 0, c = 0;
     // A file shorter than the format, or one that cannot be read, has no record to trust.
+    const bool complete = size >= FILE_BYTES && ReadCopy(RECORD_INDEX, a) && ReadCopy(COPY_INDEX_B, b) &&
+                          ReadCopy(COPY_INDEX_C, c);
     if (!complete || !CopiesValid(a, b, c)) {
         ReportCorruptHighScore(owner);
         return;

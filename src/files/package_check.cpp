@@ -1,9 +1,6 @@
 // The package check: presence of the program file, presence and exact size of each sound file.
 #include "files/package_check.h"
 
-#include <cstdio>
-
-#include "files/open_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -27,17 +24,9 @@ constexpr PackageFile PACKAGE_FILES[] = {
 }  // namespace
 
 int CheckPackageFile(const char* name, int32_t expectedSize) {
-    std::FILE* file = OpenFile(name, "r");
-    if (file == nullptr) return 0;
-    int32_t size = -1;
-    if (expectedSize > 0) {
-        std::fseek(file, 0, SEEK_END);
-        size = static_cast<int32_t>(std::ftell(file));
-    }
-    std::fclose(file);
-    if (expectedSize <= 0) return 1;
-    // A failed size query gives a negative position and fails here too.
-    return size >= 1 && size == expectedSize ? 1 : 0;
+    const int64_t size = PlatformFileSize(name);
+    if (size < 0) return 0;
+    return expectedSize <= 0 || (size >= 1 && size == expectedSize) ? 1 : 0;
 }
 
 int CheckPackage() {

@@ -81,5 +81,15 @@ void PlatformSleep(int milliseconds);
 // in place, 0 when nothing changed: the file is read-only, not a regular file, or could not be written.
 int PlatformSaveFile(const char* name, const void* data, uint32_t size);
 
+// The size of the regular file of the working directory called name, or -1 when there is no such file that
+// can be read (missing, unreadable, or a folder, FIFO, device or socket: waiting for a writer is no read).
+int64_t PlatformFileSize(const char* name);
+// Reads size bytes at offset of that file into buffer: 1 when all of them were read, 0 otherwise.
+int PlatformReadFile(const char* name, int64_t offset, uint32_t size, void* buffer);
+
+// The program's command line, before anything else: the platform's own options (demos). A command line it
+// cannot follow ends the process with a message and exit code 2.
+void PlatformStartProgram(int argc, char** argv);
+
 // Ends the process with the given exit code, leaving the terminal or window as it was found.
 [[noreturn]] void PlatformExitProcess(int code);

@@ -23,7 +23,7 @@ cat >"$WORK/pane.sh" <<'PANE'
 cd "$1" || exit 1
 ulimit -c 0
 stty -g >before.stty
-sh -c 'echo $$ >pid; exec ./VELKGAME.exe'
+sh -c 'echo $$ >pid; exec ./VELKGAME.exe ${VELK_ARGS:-}'
 code=$?
 stty -g >after.stty
 stty -icanon min 0 time 5 && dd bs=1 count=1 of=typed.txt 2>/dev/null
@@ -163,5 +163,35 @@ check "closing the terminal ends the process" wait_until 5 eval '! alive "$(pid_
 package_dir none
 check "no terminal at all: exit code 1 at once (within 3 s), the keyboard message on standard error" \
     eval '(cd "$dir" && timeout 3 ./VELKGAME.exe </dev/null >/dev/null 2>stderr.txt; [ $? -eq 1 ]) && grep -qF "Keyboard input failed. Program will close." "$dir/stderr.txt"'
+
+# Demos: a game recorded live (keys at real moments by bench/demo_bot.py: the pause box, wall steps, a lost life)
+# plays back headless with no desync and ends on the picture tmux showed last; a killed game's demo plays up to
+# the kill; a damaged demo is refused with one line and exit code 2 before the screen opens.
+REPLAY=${VELK_REPLAY:-$PWD/build/test/tools/velk-replay/velk-replay}
+for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
+python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
+python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 9 --crash-at 11 --end none
+wait
+sleep 1  # the bot's last keys played out
+tm capture-pane -p -t rec >"$WORK/rec/seen.txt"
+kill -KILL "$(pid_of killed)"
+tm send-keys -t rec Escape
+check "recording: the game ends as usual with Esc" ended rec 1
+(cd "$WORK/rec" && "$REPLAY" demo.txt >log.txt 2>err.txt)
+replayed=$?
+check "the recorded game replays with no desync" eval '[ $replayed -eq 0 ] && [ ! -s "$WORK/rec/err.txt" ]'
+check "... it holds the pause box, a lost life and wall steps" eval 'grep -q "Game paused" "$WORK/rec/log.txt" &&
+    grep -q "cue VELKGSND4" "$WORK/rec/log.txt" && grep -q "cue VELKGSND2" "$WORK/rec/log.txt"'
+# The wall may take a step between the capture and Esc: a wall cell and a blank one count as alike.
+check "... and ends on the picture tmux showed last (status rows, arrow, heart)" python3 -c '
+import sys
+rows = [[line.rstrip("\n").ljust(120) for line in open(name, encoding="utf-8").readlines()[-30:]] for name in sys.argv[1:]]
+sys.exit(any(a != b and {a, b} - set(" ├┤◘▒█") for x, y in zip(*rows) for a, b in zip(x, y)))' \
+    "$WORK/rec/log.txt" "$WORK/rec/seen.txt"
+check "a killed game's demo plays up to the kill" eval '(cd "$WORK/killed" && "$REPLAY" demo.txt | grep -q "^[0-9]* end$")'
+head -c -1 "$WORK/rec/demo.txt" >"$WORK/rec/cut.txt"
+check "a cut demo: one line naming its last line, exit code 2, nothing shown" eval '(cd "$WORK/rec" &&
+    ./VELKGAME.exe --play cut.txt >out.txt 2>err.txt; [ $? -eq 2 ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
+    grep -q "^cut.txt:[0-9]*: the line is cut off" err.txt && [ ! -s out.txt ])'
 
 report

@@ -39,7 +39,7 @@ fi
 
 # node's TAP report, shown and kept: its top-level results (subtests are indented) are the stage's count.
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" VELK_SITES_DIR="$sites" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
+VELK_PAGE_DIR="$(realpath "$page")" VELK_SITES_DIR="$sites" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs tests/web/demo.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
 passed=$(grep -c '^ok ' "$tap")
 failed=$(grep -c '^not ok ' "$tap")

@@ -4,17 +4,19 @@
 #include <cstdio>
 #include <string>
 
+#include "console_palette.h"
 #include "platform/common/cp437.h"
 
 namespace {
 
-// The classic console palette, indexed by the 4-bit colour (blue 1, green 2, red 4, bright 8).
-const char* const PALETTE[16] = {
-    "#000000", "#000080", "#008000", "#008080", "#800000", "#800080", "#808000", "#c0c0c0",
-    "#808080", "#0000ff", "#00ff00", "#00ffff", "#ff0000", "#ff00ff", "#ffff00", "#ffffff",
-};
-constexpr int CELL_W = 9;
-constexpr int CELL_H = 18;
+constexpr int CELL_W = PICTURE_CELL_W;
+constexpr int CELL_H = PICTURE_CELL_H;
+
+std::string Colour(int index) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "#%06x", static_cast<unsigned>(CONSOLE_RGB[index]));
+    return hex;
+}
 
 void AppendEscaped(std::string& out, uint8_t byte) {
     switch (byte) {
@@ -40,7 +42,7 @@ bool WritePictureSvg(const Cell* cells, const char* path) {
             while (end < SCREEN_COLS && ((line[end].attribute >> 4) & 0xF) == background) ++end;
             svg += "<rect x=\"" + std::to_string(col * CELL_W) + "\" y=\"" + std::to_string(row * CELL_H) +
                    "\" width=\"" + std::to_string((end - col) * CELL_W) + "\" height=\"" + std::to_string(CELL_H) +
-                   "\" fill=\"" + PALETTE[background] + "\"/>\n";
+                   "\" fill=\"" + Colour(background) + "\"/>\n";
             col = end;
         }
         // One text element per run of glyphs in one colour; blanks join whichever run they stand in.
@@ -60,7 +62,7 @@ bool WritePictureSvg(const Cell* cells, const char* path) {
             end = lastGlyph + 1;
             svg += "<text x=\"" + std::to_string(col * CELL_W) + "\" y=\"" + std::to_string(row * CELL_H + 14) +
                    "\" textLength=\"" + std::to_string((end - col) * CELL_W) +
-                   "\" lengthAdjust=\"spacingAndGlyphs\" xml:space=\"preserve\" fill=\"" + PALETTE[foreground] + "\">";
+                   "\" lengthAdjust=\"spacingAndGlyphs\" xml:space=\"preserve\" fill=\"" + Colour(foreground) + "\">";
             for (int c = col; c < end; ++c) AppendEscaped(svg, static_cast<uint8_t>(line[c].character));
             svg += "</text>\n";
             col = end;

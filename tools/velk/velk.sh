@@ -3,15 +3,22 @@
 # (A template: CMake fills in the @...@ values for each installed layout.)
 # The game reads its sound files and writes its record in its working folder, so that folder holds links
 # to the installed program and sounds, refreshed at each start so that an upgrade takes effect.
-usage="usage: velk [--help | --version]"
-case $#:${1:-} in
-0:) ;;
-1:--help)
+usage="usage: velk [--help | --version | --record DEMO | --play DEMO [--speed X]]"
+case $#:${1:-}:${3:-} in
+0::) ;;
+2:--record: | 2:--play: | 4:--play:--speed)
+    # The game runs in the player's folder: the demo's path is taken from here.
+    case $2 in /*) demo=$2 ;; *) demo=$PWD/$2 ;; esac
+    option=$1
+    shift 2
+    set -- "$option" "$demo" "$@" ;;
+1:--help:)
     echo "$usage"
     echo "Starts the VELK Keyboard Practice Game in this terminal (UTF-8, at least 120x30)."
+    echo "--record DEMO writes a demo of the session; --play DEMO shows one, X times real time with --speed X."
     echo "The record file VELKGAME.CFG is kept in \${XDG_DATA_HOME:-\$HOME/.local/share}/velk."
     exit 0 ;;
-1:--version)
+1:--version:)
     echo "velk @PROJECT_VERSION@"
     exit 0 ;;
 *)
@@ -51,4 +58,4 @@ for file in "$program" "$sounds"/VELKGSND1.wav "$sounds"/VELKGSND2.wav "$sounds"
     fi
 done
 cd "$data" || exit 1
-exec ./VELKGAME.exe
+exec ./VELKGAME.exe "$@"

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-int PlatformSaveFile(const char* name, const void* data, uint32_t size) {
+int BackendSaveFile(const char* name, const void* data, uint32_t size) {
     const std::string target = FollowLinks(name);
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);

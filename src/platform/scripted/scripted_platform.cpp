@@ -10,7 +10,7 @@
 
 #include "platform/common/cp437.h"
 #include "platform/common/us_keyboard.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -85,20 +85,21 @@ std::string PictureAsText(const Cell* cells) {
 
 }  // namespace
 
-WindowHandle PlatformSetUpConsole() {
+WindowHandle BackendSetUpConsole() {
     LogLine() << "setup\n";
     return &windowTag;
 }
 
-void PlatformSetCursorVisible(int) {}
+void BackendSetCursorVisible(int) {}
 
-void PlatformPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells) {
     ++vp.presents;
     // Most presents repeat the picture (the information screen is presented on every pass): compare
     // before paying for the hash.
     if (!vp.presentedOnce || std::memcmp(cells, vp.picture, sizeof vp.picture) != 0) {
         std::memcpy(vp.picture, cells, sizeof vp.picture);
-        const uint64_t hash = PictureHash(cells);
+        // Without a log (velk-replay --timedemo) the hash would go nowhere: the hash is most of a replay's time.
+        const uint64_t hash = vp.log->good() ? PictureHash(cells) : 0;
         if (!vp.presentedOnce || hash != vp.lastHash) {
             char hex[17];
             std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
@@ -110,13 +111,9 @@ void PlatformPresent(const Cell* cells) {
     if (vp.observer) vp.observer(vp.now, vp.picture);
 }
 
-int PlatformCountInput(uint32_t* pending) {
+int BackendCountInput(uint32_t* pending) {
     vp.now += 1;
-    if (vp.script->hasEnd && vp.now >= vp.script->endTime) {
-        LogLine() << "end\n";
-        vp.ended = true;
-        throw ScriptedRunStopped{};
-    }
+    if (vp.script->hasEnd && vp.now >= vp.script->endTime) ScriptedEndRun();
     if (vp.inputHook) vp.inputHook(vp.now);
     for (ScriptInputFailure& failure : vp.failures) {
         if (failure.time <= vp.now && failure.remaining > 0) {
@@ -128,7 +125,7 @@ int PlatformCountInput(uint32_t* pending) {
     return 1;
 }
 
-int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     // Like the console's, a read with nothing pending waits: virtual time moves on to the next record.
     if (DueCount() == 0 && !vp.queue.empty()) vp.now = std::max(vp.now, vp.queue.front().time);
     const size_t count = std::min<size_t>(wanted, DueCount());
@@ -141,11 +138,11 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 }
 
 // Returns at once: virtual time moves only by the game's own counts and pauses.
-void PlatformWaitForInput(int64_t deadline) { vp.lastWaitDeadline = deadline; }
+void BackendWaitForInput(int64_t deadline) { vp.lastWaitDeadline = deadline; }
 
-void PlatformFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
+void BackendFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
 
-int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
+int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
     ScriptBoxAnswer answer{true, 0};
     if (vp.nextBox < vp.script->boxes.size()) answer = vp.script->boxes[vp.nextBox++];
     const bool hasCancel = (style & 0xF) == BOX_OKCANCEL;
@@ -157,24 +154,24 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsign
     return result;
 }
 
-void PlatformBringToFront(WindowHandle) { vp.lastFrontTime = vp.now; }
+void BackendBringToFront(WindowHandle) { vp.lastFrontTime = vp.now; }
 
-void PlatformPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
+void BackendPlaySound(const char* name) { LogLine() << "cue " << name << '\n'; }
 
 // Logged as the key press that types the character on a US keyboard, as the Windows program sends it.
-void PlatformTypeCharacter(char character) {
+void BackendTypeCharacter(char character) {
     char word[8];
     std::snprintf(word, sizeof word, "0x%04X", UsKeyScan(static_cast<unsigned char>(character)));
     LogLine() << "inject " << word << '\n';
 }
 
-int64_t PlatformMilliseconds() { return vp.now; }
+int64_t BackendMilliseconds() { return vp.now; }
 
-int64_t PlatformCalendarSeconds() { return vp.script->epoch + vp.now / 1000; }
+int64_t BackendCalendarSeconds() { return vp.script->epoch + vp.now / 1000; }
 
-void PlatformSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
+void BackendSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
 
-void PlatformExitProcess(int code) {
+void BackendExitProcess(int code) {
     LogLine() << "exit " << code << '\n';
     vp.exitCode = code;
     throw ScriptedRunStopped{};
@@ -212,6 +209,12 @@ const Cell* ScriptedLastPicture() { return vp.picture; }
 void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observer) { vp.observer = std::move(observer); }
 
 void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = std::move(hook); }
+
+void ScriptedEndRun() {
+    LogLine() << "end\n";
+    vp.ended = true;
+    throw ScriptedRunStopped{};
+}
 
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 

@@ -43,3 +43,5 @@ void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cell
 void SetScriptedInputHook(std::function<void(int64_t now)> hook);
 // Moves virtual time on, as a machine that stalled would; records come due by the new time.
 void ScriptedAdvanceClock(int64_t milliseconds);
+// Ends the run here as a script's end time would: logs "end" and throws ScriptedRunStopped.
+[[noreturn]] void ScriptedEndRun();

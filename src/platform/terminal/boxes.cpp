@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace terminal {
@@ -172,7 +172,7 @@ int RunBox(Box& box) {
 }  // namespace
 }  // namespace terminal
 
-int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
+int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
     using namespace terminal;
     if (text == nullptr) text = "";
     if (title == nullptr) title = "";
@@ -213,4 +213,4 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsign
     return answer;
 }
 
-void PlatformBringToFront(WindowHandle) {}
+void BackendBringToFront(WindowHandle) {}

@@ -2,7 +2,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace {
@@ -23,11 +23,11 @@ const int64_t startTouched = StartNanoseconds();
 
 }  // namespace
 
-int64_t PlatformMilliseconds() { return (NowNanoseconds() - StartNanoseconds()) / 1000000; }
+int64_t BackendMilliseconds() { return (NowNanoseconds() - StartNanoseconds()) / 1000000; }
 
-int64_t PlatformCalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t BackendCalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
-void PlatformSleep(int milliseconds) {
+void BackendSleep(int milliseconds) {
     terminal::HandlePendingSignal();
     if (milliseconds < 1) milliseconds = 1;
     timespec deadline;

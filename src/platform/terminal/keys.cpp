@@ -15,7 +15,7 @@
 #include "platform/common/cp437.h"
 #include "platform/common/deadline.h"
 #include "platform/common/us_keyboard.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace terminal {
@@ -67,7 +67,7 @@ void Decode(bool delayPassed) {
 // Milliseconds until the unfinished bytes count as complete; 0 when they do now, -1 with none.
 int64_t EscDelayLeft() {
     if (pendingLength == 0) return -1;
-    const int64_t left = pendingSince + EscDelay() - PlatformMilliseconds();
+    const int64_t left = pendingSince + EscDelay() - BackendMilliseconds();
     return left > 0 ? left : 0;
 }
 
@@ -85,7 +85,7 @@ bool PullKeys() {
         if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) return false;
         if (got > 0) {
             pendingLength += static_cast<size_t>(got);
-            pendingSince = PlatformMilliseconds();
+            pendingSince = BackendMilliseconds();
             Decode(pendingLength == PENDING_MAX);
             return true;
         }
@@ -159,7 +159,7 @@ InputRecord RecordOf(const DecodedKey& key) {
 
 }  // namespace terminal
 
-int PlatformCountInput(uint32_t* pending) {
+int BackendCountInput(uint32_t* pending) {
     using namespace terminal;
     HandlePendingSignal();
     ApplyResize(true);
@@ -172,12 +172,12 @@ int PlatformCountInput(uint32_t* pending) {
     return 1;
 }
 
-int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     using namespace terminal;
     *read = 0;
     uint32_t pending = 0;
     for (;;) {  // like the console, a read waits for at least one record
-        if (!PlatformCountInput(&pending)) return 0;
+        if (!BackendCountInput(&pending)) return 0;
         if (pending > 0) break;
         WaitForKeys(NO_DEADLINE);
     }
@@ -186,14 +186,14 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
-void PlatformWaitForInput(int64_t deadline) { terminal::WaitForKeys(deadline); }
+void BackendWaitForInput(int64_t deadline) { terminal::WaitForKeys(deadline); }
 
-void PlatformFlushInput() {
+void BackendFlushInput() {
     terminal::ForgetExitMessage();
     terminal::DiscardQueuedKeys();
 }
 
-void PlatformTypeCharacter(char character) {
+void BackendTypeCharacter(char character) {
     if (!isatty(terminal::INPUT_FD)) return;
     ioctl(terminal::INPUT_FD, TIOCSTI, &character);  // refused by some kernels: then nothing is sent
 }

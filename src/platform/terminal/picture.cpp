@@ -10,7 +10,7 @@
 #include <cwchar>
 
 #include "platform/common/cp437.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 #include "platform/terminal/cell_style.h"
 #include "platform/terminal/terminal_backend.h"
 
@@ -139,7 +139,7 @@ bool ApplyResize(bool update) {
 
 }  // namespace terminal
 
-void PlatformPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells) {
     using namespace terminal;
     HandlePendingSignal();
     ForgetExitMessage();

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace terminal {
@@ -225,7 +225,7 @@ void RestoreAll() {
 
 }  // namespace terminal
 
-WindowHandle PlatformSetUpConsole() {
+WindowHandle BackendSetUpConsole() {
     static int consoleWindow;
     if (terminal::OpenScreen()) {
         clearok(curscr, TRUE);
@@ -239,7 +239,7 @@ WindowHandle PlatformSetUpConsole() {
     return &consoleWindow;
 }
 
-void PlatformSetCursorVisible(int visible) {
+void BackendSetCursorVisible(int visible) {
     terminal::cursorVisible = (visible & 0xFF) != 0 ? 1 : 0;
     if (terminal::ScreenActive()) {
         curs_set(terminal::cursorVisible);
@@ -247,7 +247,7 @@ void PlatformSetCursorVisible(int visible) {
     }
 }
 
-void PlatformExitProcess(int code) {
+void BackendExitProcess(int code) {
     terminal::RestoreAll();
     std::exit(code);
 }

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace terminal {
@@ -90,7 +90,7 @@ void CloseAudio() {
 
 }  // namespace terminal
 
-void PlatformPlaySound(const char* name) {
+void BackendPlaySound(const char* name) {
     using namespace terminal;
     if (!audioOpen || name == nullptr) return;
     Mix_Chunk* chunk = ChunkFor(name);

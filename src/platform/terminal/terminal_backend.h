@@ -91,7 +91,7 @@ void ColourOf(uint8_t attribute, short* pair, unsigned* attrs);
 bool PullKeys();
 // The next decoded key, if one is queued.
 bool TakeKey(DecodedKey* key);
-// Blocks until input, a signal, the pending Esc's delay or deadline (PlatformMilliseconds; NO_DEADLINE).
+// Blocks until input, a signal, the pending Esc's delay or deadline (BackendMilliseconds; NO_DEADLINE).
 void WaitForKeys(int64_t deadline);
 // Drops every queued key, decoded or not, and what the terminal holds unread.
 void DiscardQueuedKeys();

@@ -1,7 +1,7 @@
 // Web backend, message boxes: a modal dialog on the page that the game waits for.
 #include <emscripten.h>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 // clang-format off
 EM_ASYNC_JS(int, VelkBoxAsk, (const char* text, const char* title, int withCancel), {
@@ -9,10 +9,10 @@ EM_ASYNC_JS(int, VelkBoxAsk, (const char* text, const char* title, int withCance
 });
 // clang-format on
 
-int PlatformMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
+int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
     const bool withCancel = (style & 0xFu) == BOX_OKCANCEL;
     return VelkBoxAsk(text, title, withCancel ? 1 : 0) == BOX_ANSWER_CANCEL ? BOX_ANSWER_CANCEL : BOX_ANSWER_OK;
 }
 
 // The page is always the front window.
-void PlatformBringToFront(WindowHandle) {}
+void BackendBringToFront(WindowHandle) {}

@@ -1,7 +1,7 @@
 // Web backend, files: a save writes the working folder's file and hands it to browser storage at once.
 #include <emscripten.h>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 // clang-format off
 EM_JS(int, VelkFilesSave, (const char* name, const void* data, uint32_t size), {
@@ -9,4 +9,4 @@ EM_JS(int, VelkFilesSave, (const char* name, const void* data, uint32_t size), {
 });
 // clang-format on
 
-int PlatformSaveFile(const char* name, const void* data, uint32_t size) { return VelkFilesSave(name, data, size); }
+int BackendSaveFile(const char* name, const void* data, uint32_t size) { return VelkFilesSave(name, data, size); }

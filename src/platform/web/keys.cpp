@@ -4,7 +4,7 @@
 #include "platform/common/cp437.h"
 #include "platform/common/deadline.h"
 #include "platform/common/us_keyboard.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 // clang-format off
 EM_JS(int, VelkKeysPending, (), { return velkPage.keys.pending(); });
@@ -53,12 +53,12 @@ InputRecord RecordOf(int key) {
 
 }  // namespace
 
-int PlatformCountInput(uint32_t* pending) {
+int BackendCountInput(uint32_t* pending) {
     *pending = static_cast<uint32_t>(VelkKeysPending());
     return 1;
 }
 
-int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     uint32_t count = 0;
     for (; count < wanted; ++count) {
         const int key = VelkKeysTake();
@@ -69,11 +69,11 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
-void PlatformWaitForInput(int64_t deadline) {
+void BackendWaitForInput(int64_t deadline) {
     VelkKeysWait(static_cast<double>(MillisecondsUntil(deadline)));  // passed already: no wait beyond the turn
 }
 
-void PlatformFlushInput() { VelkKeysFlush(); }
+void BackendFlushInput() { VelkKeysFlush(); }
 
 // A page cannot press keys for the player; the exit key is for the console the game leaves behind.
-void PlatformTypeCharacter(char) {}
+void BackendTypeCharacter(char) {}

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/common/cp437.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 // clang-format off
 EM_JS(void, VelkScreenSetUp, (const char* title, const char32_t* glyphs), {
@@ -25,15 +25,15 @@ int windowToken;
 
 }  // namespace
 
-WindowHandle PlatformSetUpConsole() {
+WindowHandle BackendSetUpConsole() {
     VelkScreenSetUp("VELK Keyboard Practice Game", CP437_TO_UNICODE);
     return &windowToken;
 }
 
 // The page has no text cursor to show or hide.
-void PlatformSetCursorVisible(int) {}
+void BackendSetCursorVisible(int) {}
 
-void PlatformPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells) {
     // The game presents on every pass of its information screen; an unchanged picture must cost
     // nothing in the page.
     if (anythingShown && std::memcmp(shown, cells, sizeof shown) == 0) return;

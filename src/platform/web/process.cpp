@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 // clang-format off
 EM_JS(void, VelkEnded, (int code), { velkFiles.ended(code); });
@@ -16,13 +16,13 @@ const double startMilliseconds = emscripten_get_now();
 
 }  // namespace
 
-int64_t PlatformMilliseconds() { return static_cast<int64_t>(emscripten_get_now() - startMilliseconds); }
+int64_t BackendMilliseconds() { return static_cast<int64_t>(emscripten_get_now() - startMilliseconds); }
 
-int64_t PlatformCalendarSeconds() { return static_cast<int64_t>(emscripten_date_now() / 1000.0); }
+int64_t BackendCalendarSeconds() { return static_cast<int64_t>(emscripten_date_now() / 1000.0); }
 
-void PlatformSleep(int milliseconds) { emscripten_sleep(static_cast<unsigned>(milliseconds < 1 ? 1 : milliseconds)); }
+void BackendSleep(int milliseconds) { emscripten_sleep(static_cast<unsigned>(milliseconds < 1 ? 1 : milliseconds)); }
 
-void PlatformExitProcess(int code) {
+void BackendExitProcess(int code) {
     VelkEnded(code);
     std::exit(code);
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 // clang-format off
 EM_JS(void, VelkSoundPlay, (const char* file), {
@@ -16,4 +16,4 @@ EM_JS(void, VelkSoundPlay, (const char* file), {
 });
 // clang-format on
 
-void PlatformPlaySound(const char* name) { VelkSoundPlay((std::string(name) + ".wav").c_str()); }
+void BackendPlaySound(const char* name) { VelkSoundPlay((std::string(name) + ".wav").c_str()); }

@@ -1,13 +1,13 @@
 // Modal message boxes and bringing the console window to the foreground.
 #include "platform/win32/win32_backend.h"
 
-int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style) {
+int BackendMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style) {
     // The BOX_ flags carry the MB_ values, so the style passes through unchanged.
     static_assert(BOX_OKCANCEL == MB_OKCANCEL && BOX_TOPMOST == MB_TOPMOST, "box flags must be the MB_ values");
     static_assert(BOX_ANSWER_OK == IDOK && BOX_ANSWER_CANCEL == IDCANCEL, "box answers must be the ID values");
     return MessageBoxA(static_cast<HWND>(owner), text, title, style);
 }
 
-void PlatformBringToFront(WindowHandle window) {
+void BackendBringToFront(WindowHandle window) {
     SetForegroundWindow(static_cast<HWND>(window));
 }

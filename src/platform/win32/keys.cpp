@@ -21,7 +21,7 @@ InputRecord ToInputRecord(const INPUT_RECORD& record) {
 
 using namespace win32;
 
-int PlatformCountInput(uint32_t* pending) {
+int BackendCountInput(uint32_t* pending) {
     const HANDLE in = InputHandle();
     // A zero-time wait: under Wine it is what moves the terminal's keys into the console queue; a bare
     // count never sees them.
@@ -32,7 +32,7 @@ int PlatformCountInput(uint32_t* pending) {
     return ok ? 1 : 0;
 }
 
-int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     *read = 0;
     if (wanted == 0) {
         return 1;
@@ -50,13 +50,13 @@ int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 }
 
 // The console input handle is signalled while events wait, so a key ends the wait at once.
-void PlatformWaitForInput(int64_t deadline) { WaitForHandleOrTime(InputHandle(), MillisecondsUntil(deadline)); }
+void BackendWaitForInput(int64_t deadline) { WaitForHandleOrTime(InputHandle(), MillisecondsUntil(deadline)); }
 
-void PlatformFlushInput() {
+void BackendFlushInput() {
     FlushConsoleInputBuffer(InputHandle());
 }
 
-void PlatformTypeCharacter(char character) {
+void BackendTypeCharacter(char character) {
     // A press only, no release: the record is a goodbye keystroke, not a typed character.
     INPUT in{};
     in.type = INPUT_KEYBOARD;

@@ -15,7 +15,7 @@ void CellsToCharInfo(const Cell* cells, CHAR_INFO* out) {
 
 using namespace win32;
 
-void PlatformSetCursorVisible(int visible) {
+void BackendSetCursorVisible(int visible) {
     // A fresh handle, not the stored one, so the call also works before the console is set up.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     CONSOLE_CURSOR_INFO info{};
@@ -24,7 +24,7 @@ void PlatformSetCursorVisible(int visible) {
     SetConsoleCursorInfo(out, &info);
 }
 
-void PlatformPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells) {
     static_assert(sizeof(CHAR_INFO) == sizeof(Cell), "a console cell and a game cell must match in size");
     // Static: the picture is presented on every keystroke and wall step, so no allocation per call.
     static CHAR_INFO wide[SCREEN_CELLS];

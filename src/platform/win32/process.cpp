@@ -48,7 +48,7 @@ void win32::WaitForHandleOrTime(HANDLE handle, int64_t milliseconds) {
     else Sleep(static_cast<DWORD>(milliseconds));
 }
 
-int64_t PlatformMilliseconds() {
+int64_t BackendMilliseconds() {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     const int64_t ticks = CounterNow().QuadPart - processStart.QuadPart;
@@ -56,14 +56,14 @@ int64_t PlatformMilliseconds() {
     return (ticks / frequency.QuadPart) * 1000 + (ticks % frequency.QuadPart) * 1000 / frequency.QuadPart;
 }
 
-int64_t PlatformCalendarSeconds() {
+int64_t BackendCalendarSeconds() {
     return static_cast<int64_t>(std::time(nullptr));
 }
 
-void PlatformSleep(int milliseconds) {
+void BackendSleep(int milliseconds) {
     win32::WaitForHandleOrTime(nullptr, milliseconds < 1 ? 1 : milliseconds);
 }
 
-void PlatformExitProcess(int code) {
+void BackendExitProcess(int code) {
     std::exit(code);
 }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ HANDLE CreateTemp(const std::string& name, std::string& temp) {
 
 }  // namespace
 
-int PlatformSaveFile(const char* name, const void* data, uint32_t size) {
+int BackendSaveFile(const char* name, const void* data, uint32_t size) {
     // An existing file must be a writable disk file: a read-only one stays as it is, and a folder,
     // device or pipe is never replaced.
     const DWORD attributes = GetFileAttributesA(name);

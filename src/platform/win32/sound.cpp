@@ -3,7 +3,7 @@
 
 #include <mmsystem.h>
 
-void PlatformPlaySound(const char* name) {
+void BackendPlaySound(const char* name) {
     // Neither SND_FILENAME nor SND_ALIAS: the player looks the name up itself, the package's WAV included.
     PlaySoundA(name, nullptr, SND_ASYNC);
 }

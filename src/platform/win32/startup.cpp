@@ -32,7 +32,7 @@ POINT CentredWindowOrigin(const RECT& workArea, const RECT& window) {
 
 using namespace win32;
 
-WindowHandle PlatformSetUpConsole() {
+WindowHandle BackendSetUpConsole() {
     // No result is examined: a console that refuses a step keeps its old state and the game still runs.
     consoleOut = GetStdHandle(STD_OUTPUT_HANDLE);
     consoleIn = GetStdHandle(STD_INPUT_HANDLE);

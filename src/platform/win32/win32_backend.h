@@ -9,11 +9,11 @@
 #endif
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 namespace win32 {
 
-// Taken once by PlatformSetUpConsole; before that, the accessors fall back to the standard handles so
+// Taken once by BackendSetUpConsole; before that, the accessors fall back to the standard handles so
 // a program that skips the set-up (a test) still draws and reads.
 extern HANDLE consoleOut;
 extern HANDLE consoleIn;

@@ -1,0 +1,24 @@
+// What each backend implements: a twin of every seam call, plus the file reads. The demo layer
+// (src/platform/demo) implements the seam on top of these, recording or playing back what they answer.
+#pragma once
+
+#include "platform/platform.h"
+
+WindowHandle BackendSetUpConsole();
+void BackendSetCursorVisible(int visible);
+void BackendPresent(const Cell* cells);
+int BackendCountInput(uint32_t* pending);
+int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read);
+void BackendFlushInput();
+void BackendWaitForInput(int64_t deadline);
+int BackendMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style);
+void BackendBringToFront(WindowHandle window);
+void BackendPlaySound(const char* name);
+void BackendTypeCharacter(char character);
+int64_t BackendMilliseconds();
+int64_t BackendCalendarSeconds();
+void BackendSleep(int milliseconds);
+int BackendSaveFile(const char* name, const void* data, uint32_t size);
+int64_t BackendFileSize(const char* name);
+int BackendReadFile(const char* name, int64_t offset, uint32_t size, void* buffer);
+[[noreturn]] void BackendExitProcess(int code);

@@ -1,0 +1,56 @@
+// The demo file: what the outside world gave the game through the seam, one event a line after a header line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+constexpr int DEMO_FORMAT_VERSION = 1;
+constexpr size_t MAX_DEMO_BYTES = size_t{64} << 20;
+
+// Each kind is the tag that starts its line.
+enum class DemoEventKind : char {
+    // Steps and counts of 0, the most common, are written as the tag alone.
+    Clock = 't',     // a millisecond clock reading: value is the time since the reading before (the first: since 0)
+    Wait = 'w',      // a wait or pause ended: value is the clock's time since the reading before, as for 't'
+    Calendar = 's',  // a calendar reading: value is the seconds since the calendar reading before (the first: 1970)
+    Count = 'n',     // an input count: value is the records pending, or failed
+    Read = 'r',      // an input read: records (a run of equal ones written once, "*COUNT"), or failed
+    Box = 'b',       // a message box: value is the button pressed
+    Save = 'f',      // a file save: name, value is its result
+    FileSize = 'z',  // a file's size: name, value is the size (-1: no file that can be read)
+    FileData = 'd',  // a file read: name, value is the offset, bytes what was read, or failed
+    Present = 'p',   // the pictures changed since the last check: hash folds their hashes, written before the
+                     // next question other than a clock reading
+    Exit = 'e',      // the game ended the process: value is the exit code
+};
+
+struct DemoEvent {
+    DemoEventKind kind = DemoEventKind::Clock;
+    bool failed = false;
+    int64_t value = 0;
+    uint64_t hash = 0;
+    std::string name;
+    std::vector<InputRecord> records;
+    std::vector<uint8_t> bytes;
+};
+
+struct Demo {
+    std::string gameVersion;
+    std::vector<DemoEvent> events;
+};
+
+// This build's game version, which a demo must have been made by.
+const char* DemoGameVersion();
+// "VELKDEMO FORMAT GAMEVERSION\n" of this build.
+std::string DemoHeaderLine();
+// Appends one event's line, newline included.
+void AppendDemoEvent(std::string& out, const DemoEvent& event);
+
+// Reads a demo's text. On anything but a whole demo of this format and game version, returns false with
+// error set to "NAME:LINE: why".
+bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std::string& error);
+// Reads a demo file (refusing one over MAX_DEMO_BYTES); false with error set to one line saying why.
+bool ReadDemoFile(const std::string& path, Demo& demo, std::string& error);

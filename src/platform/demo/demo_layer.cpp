@@ -1,0 +1,376 @@
+// The seam's calls over a backend: live they pass through; recording writes what the backend answered;
+// playing answers from the demo and checks that the game asks exactly what it asked when recorded.
+#include "platform/demo/demo_layer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/backend.h"
+
+namespace {
+
+enum class Mode { Live, Record, Play };
+
+struct Layer {
+    Mode mode = Mode::Live;
+    int64_t clock = 0;     // the last clock reading, recorded or played
+    int64_t calendar = 0;  // the last calendar reading
+    Cell picture[SCREEN_CELLS] = {};
+    bool presented = false;
+    bool folding = false;  // pictures changed since the last check
+    uint64_t fold = 0;     // their hashes folded in order
+    // Recording
+    std::FILE* file = nullptr;
+    std::string unwritten;
+    // Playing
+    Demo demo;
+    size_t next = 0;
+    DemoPacing pacing;
+};
+
+Layer layer;
+
+DemoEvent Event(DemoEventKind kind, bool failed = false) {
+    DemoEvent event;
+    event.kind = kind;
+    event.failed = failed;
+    return event;
+}
+
+bool Recording() { return layer.mode == Mode::Record; }
+bool Playing() { return layer.mode == Mode::Play; }
+
+// The events are written before everything that may block or end the game (a wait, a pause, a box, the exit
+// key, the exit), and so at least once a second: a kill loses nothing before the wait it came in, and no write
+// stands between a key and its picture. The browser never runs exit handlers, hence the exit key.
+void Flush() {
+    if (layer.file == nullptr || layer.unwritten.empty()) return;
+    std::fwrite(layer.unwritten.data(), 1, layer.unwritten.size(), layer.file);
+    std::fflush(layer.file);
+    layer.unwritten.clear();
+}
+
+void Write(DemoEvent event) {
+    AppendDemoEvent(layer.unwritten, event);
+    if (layer.unwritten.size() >= 4096) Flush();
+}
+
+void CheckPictures();
+
+void CloseRecording() {
+    if (Recording()) CheckPictures();
+    Flush();
+    if (layer.file != nullptr) std::fclose(layer.file);
+    layer.file = nullptr;
+}
+
+// A clock reading taken while recording, written as the step from the one before.
+int64_t RecordClock(DemoEventKind kind, int64_t now) {
+    DemoEvent event = Event(kind);
+    event.value = now - layer.clock;
+    layer.clock = now;
+    Write(std::move(event));
+    return now;
+}
+
+const char* KindName(DemoEventKind kind) {
+    switch (kind) {
+        case DemoEventKind::Clock: return "a clock reading";
+        case DemoEventKind::Wait: return "a wait";
+        case DemoEventKind::Calendar: return "the calendar";
+        case DemoEventKind::Count: return "an input count";
+        case DemoEventKind::Read: return "an input read";
+        case DemoEventKind::Box: return "a message box";
+        case DemoEventKind::Save: return "a file save";
+        case DemoEventKind::FileSize: return "a file's size";
+        case DemoEventKind::FileData: return "a file read";
+        case DemoEventKind::Present: return "a changed picture";
+        case DemoEventKind::Exit: return "the end of the program";
+    }
+    return "?";
+}
+
+[[noreturn]] void OutOfStep(const std::string& what) {
+    // The line of the event last taken: the header is line 1.
+    layer.pacing.outOfStep("out of step at " + std::to_string(layer.clock) + " ms (demo line " +
+                           std::to_string(layer.next + 1) + "): " + what);
+    std::abort();
+}
+
+// The demo's next event, which must be of the kind the game asks for.
+const DemoEvent& Take(DemoEventKind kind) {
+    if (layer.next >= layer.demo.events.size()) {
+        layer.pacing.ended();
+        std::abort();
+    }
+    const DemoEvent& event = layer.demo.events[layer.next++];
+    if (event.kind != kind) {
+        OutOfStep(std::string("the game asked for ") + KindName(kind) + ", the demo holds " + KindName(event.kind));
+    }
+    return event;
+}
+
+const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
+    const DemoEvent& event = Take(kind);
+    if (event.name != name) OutOfStep(std::string("the game asked about file ") + name + ", the demo about " + event.name);
+    return event;
+}
+
+// The demo's own picture check: FNV-1a over whole cells, four times fewer steps than the log's byte-wise hash.
+uint64_t CellsHash(const Cell* cells) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (int i = 0; i < SCREEN_CELLS; ++i) {
+        hash ^= uint64_t{cells[i].character} | uint64_t{cells[i].attribute} << 16;
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+// Before every question but a clock reading: the pictures changed since the last one, as one check.
+void CheckPictures() {
+    if (!layer.folding) return;
+    layer.folding = false;
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Present);
+        event.hash = layer.fold;
+        Write(std::move(event));
+    } else if (Take(DemoEventKind::Present).hash != layer.fold) {
+        OutOfStep("the pictures presented since the last check differ from the recorded ones");
+    }
+}
+
+int64_t PlayClock() {
+    layer.clock += layer.demo.events[layer.next - 1].value;
+    layer.pacing.paceTo(layer.clock);
+    return layer.clock;
+}
+
+}  // namespace
+
+WindowHandle PlatformSetUpConsole() { return BackendSetUpConsole(); }
+void PlatformSetCursorVisible(int visible) { BackendSetCursorVisible(visible); }
+void PlatformBringToFront(WindowHandle window) { BackendBringToFront(window); }
+void PlatformPlaySound(const char* name) { BackendPlaySound(name); }
+void PlatformTypeCharacter(char character) {
+    Flush();
+    BackendTypeCharacter(character);
+}
+
+void PlatformPresent(const Cell* cells) {
+    if (layer.mode != Mode::Live && (!layer.presented || std::memcmp(cells, layer.picture, sizeof layer.picture) != 0)) {
+        std::memcpy(layer.picture, cells, sizeof layer.picture);
+        layer.presented = true;
+        const uint64_t hash = CellsHash(cells);
+        layer.fold = layer.folding ? (layer.fold ^ hash) * 0x100000001b3ull : hash;
+        layer.folding = true;
+    }
+    BackendPresent(cells);
+}
+
+int PlatformCountInput(uint32_t* pending) {
+    CheckPictures();
+    if (Playing()) {
+        const DemoEvent& event = Take(DemoEventKind::Count);
+        if (event.failed) return 0;
+        *pending = static_cast<uint32_t>(event.value);
+        return 1;
+    }
+    const int ok = BackendCountInput(pending);
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Count, ok == 0);
+        event.value = ok != 0 ? *pending : 0;
+        Write(std::move(event));
+    }
+    return ok;
+}
+
+int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
+    CheckPictures();
+    if (Playing()) {
+        const DemoEvent& event = Take(DemoEventKind::Read);
+        if (event.failed) return 0;
+        if (event.records.size() > wanted) {
+            OutOfStep("the game asked for " + std::to_string(wanted) + " input records, the demo holds " +
+                      std::to_string(event.records.size()));
+        }
+        std::copy(event.records.begin(), event.records.end(), records);
+        *read = static_cast<uint32_t>(event.records.size());
+        return 1;
+    }
+    const int ok = BackendReadInput(records, wanted, read);
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Read, ok == 0);
+        if (ok != 0) event.records.assign(records, records + std::min(*read, wanted));
+        Write(std::move(event));
+    }
+    return ok;
+}
+
+void PlatformFlushInput() {
+    if (!Playing()) BackendFlushInput();
+}
+
+void PlatformWaitForInput(int64_t deadline) {
+    CheckPictures();
+    if (Playing()) {
+        Take(DemoEventKind::Wait);
+        PlayClock();
+        return;
+    }
+    Flush();
+    BackendWaitForInput(deadline);
+    if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
+}
+
+void PlatformSleep(int milliseconds) {
+    if (Playing()) {
+        Take(DemoEventKind::Wait);
+        PlayClock();
+        return;
+    }
+    Flush();
+    BackendSleep(milliseconds);
+    if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
+}
+
+int64_t PlatformMilliseconds() {
+    if (Playing()) {
+        Take(DemoEventKind::Clock);
+        return PlayClock();
+    }
+    const int64_t now = BackendMilliseconds();
+    return Recording() ? RecordClock(DemoEventKind::Clock, now) : now;
+}
+
+int64_t PlatformCalendarSeconds() {
+    CheckPictures();
+    if (Playing()) return layer.calendar += Take(DemoEventKind::Calendar).value;
+    const int64_t seconds = BackendCalendarSeconds();
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Calendar);
+        event.value = seconds - layer.calendar;
+        layer.calendar = seconds;
+        Write(std::move(event));
+    }
+    return seconds;
+}
+
+int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style) {
+    CheckPictures();
+    if (Playing()) {
+        const int answer = static_cast<int>(Take(DemoEventKind::Box).value);
+        if (layer.pacing.showBoxes && BackendMessageBox(owner, text, title, style) != answer) {
+            OutOfStep(std::string("the box \"") + title + "\" was answered otherwise");
+        }
+        return answer;
+    }
+    Flush();
+    const int answer = BackendMessageBox(owner, text, title, style);
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Box);
+        event.value = answer;
+        Write(std::move(event));
+    }
+    return answer;
+}
+
+int PlatformSaveFile(const char* name, const void* data, uint32_t size) {
+    CheckPictures();
+    if (Playing()) return static_cast<int>(TakeNamed(DemoEventKind::Save, name).value);
+    const int saved = BackendSaveFile(name, data, size);
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Save);
+        event.name = name;
+        event.value = saved;
+        Write(std::move(event));
+    }
+    return saved;
+}
+
+int64_t PlatformFileSize(const char* name) {
+    CheckPictures();
+    if (Playing()) return TakeNamed(DemoEventKind::FileSize, name).value;
+    const int64_t size = BackendFileSize(name);
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::FileSize);
+        event.name = name;
+        event.value = size;
+        Write(std::move(event));
+    }
+    return size;
+}
+
+int PlatformReadFile(const char* name, int64_t offset, uint32_t size, void* buffer) {
+    CheckPictures();
+    if (Playing()) {
+        const DemoEvent& event = TakeNamed(DemoEventKind::FileData, name);
+        if (event.value != offset || (!event.failed && event.bytes.size() != size)) {
+            OutOfStep("the game read " + std::to_string(size) + " bytes at " + std::to_string(offset) + " of " + name +
+                      ", the demo holds " + std::to_string(event.bytes.size()) + " at " + std::to_string(event.value));
+        }
+        if (event.failed) return 0;
+        std::memcpy(buffer, event.bytes.data(), size);
+        return 1;
+    }
+    const int ok = BackendReadFile(name, offset, size, buffer);
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::FileData, ok == 0);
+        event.name = name;
+        event.value = offset;
+        if (ok != 0) event.bytes.assign(static_cast<uint8_t*>(buffer), static_cast<uint8_t*>(buffer) + size);
+        Write(std::move(event));
+    }
+    return ok;
+}
+
+void PlatformExitProcess(int code) {
+    CheckPictures();
+    if (Playing() && layer.next < layer.demo.events.size() && Take(DemoEventKind::Exit).value != code) {
+        OutOfStep("the game ended with exit code " + std::to_string(code) + ", not as recorded");
+    }
+    if (Recording()) {
+        DemoEvent event = Event(DemoEventKind::Exit);
+        event.value = code;
+        Write(std::move(event));
+        CloseRecording();
+    }
+    BackendExitProcess(code);
+}
+
+bool StartDemoRecording(const std::string& path, std::string& error) {
+    StopDemo();
+    layer.file = std::fopen(path.c_str(), "wb");
+    if (layer.file == nullptr) {
+        error = "cannot write the demo '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    layer.mode = Mode::Record;
+    layer.unwritten = DemoHeaderLine();
+    Flush();
+    static bool closesAtExit = false;
+    if (!closesAtExit) closesAtExit = std::atexit(CloseRecording) == 0;
+    return true;
+}
+
+void StartDemoPlayback(Demo demo, DemoPacing pacing) {
+    StopDemo();
+    layer.mode = Mode::Play;
+    layer.demo = std::move(demo);
+    layer.pacing = std::move(pacing);
+}
+
+void StopDemo() {
+    CloseRecording();
+    layer = Layer{};
+}
+
+int64_t DemoClock() { return layer.clock; }
+
+void CheckLastDemoPictures() {
+    if (Playing() && layer.next < layer.demo.events.size()) CheckPictures();
+}
+
+size_t DemoEventsLeft() { return Playing() ? layer.demo.events.size() - layer.next : 0; }

@@ -1,0 +1,111 @@
+// The program's own options (--record, --play, --speed) and watching a demo at the pace it was played.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/demo/demo_layer.h"
+
+namespace {
+
+constexpr int EXIT_BAD_COMMAND_LINE = 2;
+constexpr int EXIT_OUT_OF_STEP = 3;
+
+struct Watch {
+    double speed = 1;
+    bool started = false;
+    int64_t start = 0;     // the backend's clock when the demo's time 0 was due
+    int64_t pausedAt = -1; // the backend's clock when Space paused the demo; -1 when playing
+};
+
+// The viewer's keys: Space pauses and goes on, Esc stops.
+void TakeViewerKeys(Watch& watch) {
+    uint32_t pending = 0;
+    while (BackendCountInput(&pending) != 0 && pending > 0) {
+        InputRecord records[16];
+        uint32_t read = 0;
+        if (BackendReadInput(records, pending < 16 ? pending : 16, &read) == 0 || read == 0) return;
+        for (uint32_t i = 0; i < read; ++i) {
+            if (records[i].eventType != INPUT_KEY_EVENT || records[i].keyDown != 1) continue;
+            if (records[i].virtualKeyCode == KEY_ESCAPE) BackendExitProcess(0);
+            if (records[i].asciiChar != ' ') continue;
+            const int64_t now = BackendMilliseconds();
+            if (watch.pausedAt < 0) {
+                watch.pausedAt = now;
+            } else {
+                watch.start += now - watch.pausedAt;
+                watch.pausedAt = -1;
+            }
+        }
+    }
+}
+
+// One line (a demo's error names its file and line itself).
+[[noreturn]] void Refuse(const std::string& why) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    std::exit(EXIT_BAD_COMMAND_LINE);
+}
+
+}  // namespace
+
+DemoPacing WatchingPacing(double speed) {
+    auto watch = std::make_shared<Watch>();
+    watch->speed = speed;
+    DemoPacing pacing;
+    pacing.paceTo = [watch](int64_t demoMilliseconds) {
+        const int64_t offset = std::llround(static_cast<double>(demoMilliseconds) / watch->speed);
+        if (!watch->started) {
+            watch->started = true;
+            watch->start = BackendMilliseconds() - offset;
+        }
+        const auto due = [&] { return watch->start + offset; };
+        for (;;) {
+            TakeViewerKeys(*watch);
+            if (watch->pausedAt < 0 && BackendMilliseconds() >= due()) return;
+            BackendWaitForInput(watch->pausedAt < 0 ? due() : NO_DEADLINE);
+        }
+    };
+    pacing.ended = [] {
+        BackendMessageBox(nullptr, "The demo ends here.", "VELK Demo", BOX_OK);
+        BackendExitProcess(0);
+    };
+    pacing.outOfStep = [](const std::string& why) {
+        BackendMessageBox(nullptr, why.c_str(), "VELK Demo", BOX_OK);
+        BackendExitProcess(EXIT_OUT_OF_STEP);
+    };
+    return pacing;
+}
+
+void PlatformStartProgram(int argc, char** argv) {
+    const char* record = nullptr;
+    const char* play = nullptr;
+    double speed = 1;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--record") == 0 && hasValue) {
+            record = argv[++i];
+        } else if (std::strcmp(argv[i], "--play") == 0 && hasValue) {
+            play = argv[++i];
+        } else if (std::strcmp(argv[i], "--speed") == 0 && hasValue) {
+            char* end = nullptr;
+            speed = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !std::isfinite(speed) || speed < 0.01 || speed > 1000) {
+                Refuse(std::string("VELKGAME.exe: not a speed from 0.01 to 1000: '") + argv[i] + "'");
+            }
+        } else {
+            Refuse(std::string("VELKGAME.exe: unknown argument '") + argv[i] +
+                   "'; usage: VELKGAME.exe [--record DEMO | --play DEMO [--speed X]]");
+        }
+    }
+    if (record != nullptr && play != nullptr) Refuse("VELKGAME.exe: --record and --play do not go together");
+    std::string error;
+    if (record != nullptr && !StartDemoRecording(record, error)) Refuse("VELKGAME.exe: " + error);
+    if (play != nullptr) {
+        Demo demo;
+        if (!ReadDemoFile(play, demo, error)) Refuse(error);
+        StartDemoPlayback(std::move(demo), WatchingPacing(speed));
+    }
+}

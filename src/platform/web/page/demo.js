@@ -1,0 +1,80 @@
+// The page's demos: every game played here is recorded and offered as a download when it ends; a demo file
+// opened on the page (its button, or dropped on it) plays here instead, in the same format as the terminal's.
+var velkPage = window.velkPage || (window.velkPage = {});
+
+(function () {
+  var RECORDED = '/velk-game.demo';  // outside the working folder, so never handed to browser storage
+  var PLAYED = '/velk-played.demo';
+  var WAITING = 'velk-demo-to-play';  // a demo chosen on the page, played after the reload that starts it
+
+  var toPlay = null;
+  try {
+    toPlay = sessionStorage.getItem(WAITING);
+    sessionStorage.removeItem(WAITING);
+  } catch (error) {
+    toPlay = null;
+  }
+
+  Module.arguments = toPlay !== null ? ['--play', PLAYED] : ['--record', RECORDED];
+  Module.preRun = [].concat(Module.preRun || [], [function () {
+    if (toPlay !== null) Module.FS.writeFile(PLAYED, toPlay);
+  }]);
+
+  function play(file) {
+    file.text().then(function (text) {
+      try {
+        sessionStorage.setItem(WAITING, text);
+      } catch (error) {
+        velkPage.notice('The demo could not be kept for playing (' + (error.name || error) + ').');
+        return;
+      }
+      location.reload();
+    });
+  }
+
+  // Plays a demo file: the game starts again on it.
+  var chooser = document.createElement('input');
+  chooser.type = 'file';
+  chooser.accept = '.demo,text/plain';
+  chooser.id = 'demo-file';
+  chooser.hidden = true;
+  chooser.addEventListener('change', function () {
+    if (chooser.files.length) play(chooser.files[0]);
+  });
+  var opener = document.createElement('button');
+  opener.type = 'button';
+  opener.id = 'demo-open';
+  opener.textContent = toPlay !== null ? 'Playing a demo. Open another…' : 'Play a demo…';
+  opener.addEventListener('click', function () { chooser.click(); });
+  var bar = document.createElement('p');
+  bar.id = 'demo-bar';
+  bar.appendChild(opener);
+  bar.appendChild(chooser);
+  document.body.insertBefore(bar, document.getElementById('notices'));
+
+  document.addEventListener('dragover', function (event) { event.preventDefault(); });
+  document.addEventListener('drop', function (event) {
+    event.preventDefault();
+    if (event.dataTransfer.files.length) play(event.dataTransfer.files[0]);
+  });
+
+  // When the game ends, its demo is offered beside the end panel's button.
+  var end = velkPage.end;
+  velkPage.end = function (code, stored, reason) {
+    var first = !velkPage.hasEnded();
+    end(code, stored, reason);
+    if (!first || toPlay !== null) return;
+    var text;
+    try {
+      text = Module.FS.readFile(RECORDED, { encoding: 'utf8' });
+    } catch (error) {
+      return;
+    }
+    var link = document.createElement('a');
+    link.id = 'ended-demo';
+    link.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+    link.download = 'velk-' + new Date().toISOString().slice(0, 19).replace(/[T:]/g, '-') + '.demo';
+    link.textContent = 'Download this game\'s demo';
+    document.getElementById('ended').appendChild(link);
+  };
+})();

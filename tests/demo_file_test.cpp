@@ -1,0 +1,61 @@
+// The demo file's reader: a whole demo reads back as written; any damage is refused naming its line.
+#include <gtest/gtest.h>
+
+#include "platform/demo/demo_file.h"
+
+namespace {
+
+const std::string HEADER = DemoHeaderLine();
+// One line of each kind, as the writer writes them.
+const std::string BODY =
+    "s 1800000000\nt\ns\ns -1\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
+    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
+
+TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
+    Demo demo;
+    std::string error;
+    ASSERT_TRUE(ParseDemo(HEADER + BODY, "demo", demo, error)) << error;
+    std::string written = DemoHeaderLine();
+    for (const DemoEvent& event : demo.events) AppendDemoEvent(written, event);
+    EXPECT_EQ(written, HEADER + BODY);
+    ASSERT_EQ(demo.events.size(), 18u);
+    EXPECT_EQ(demo.events[2].value, 0);
+    EXPECT_EQ(demo.events[3].value, -1);
+    EXPECT_EQ(demo.events[5].bytes, (std::vector<uint8_t>{0x00, 0xc0, 0x5a, 0x45}));
+    EXPECT_EQ(demo.events[8].records[0].asciiChar, 'b');
+    EXPECT_EQ(demo.events[8].records[1].eventType, INPUT_MOUSE_EVENT);
+    EXPECT_EQ(demo.events[8].records.size(), 5u);
+}
+
+TEST(DemoFile, DamageIsRefusedAtItsLine) {
+    struct Case { std::string text; const char* error; } const cases[] = {
+        {"", "demo:0: empty"},
+        {"GIF89a\n", "demo:1: not a VELK demo"},
+        {"VELKDEMO 2 " + std::string(DemoGameVersion()) + "\n", "demo:1: a demo of format 2;"},
+        {"VELKDEMO 1 0.9\n", "demo:1: made by VELK 0.9; this is VELK"},
+        {HEADER + "t 5\nt 1", "demo:3: the line is cut off"},
+        {HEADER + "t 5\nt -1\n", "demo:3: not a time step: '-1'"},
+        {HEADER + "t 05\n", "demo:2: not a time step"},
+        {HEADER + "t 0\n", "demo:2: not a time step"},
+        {HEADER + "x 1\n", "demo:2: not a demo event: 'x'"},
+        {HEADER + "\n", "demo:2: not a demo event"},
+        {HEADER + "n  1\n", "demo:2: an input count takes"},
+        {HEADER + "r 1:2:42:62\n", "demo:2: not an input record"},
+        {HEADER + "r 1:1:42:162\n", "demo:2: not an input record"},
+        {HEADER + "r 1:1:42:62*1\n", "demo:2: not an input record"},
+        {HEADER + "p 00ff00ff00ff00f\n", "demo:2: a picture check"},
+        {HEADER + "p 00FF00FF00FF00FF\n", "demo:2: a picture check"},
+        {HEADER + "d VELKGAME.CFG 0 0c0\n", "demo:2: not bytes in hexadecimal"},
+        {HEADER + "z ../x 5\n", "demo:2: not a file name"},
+        {HEADER + "f VELKGAME.CFG 2\n", "demo:2: not a save result"},
+        {HEADER + "e 1\x01\n", "demo:2: not an exit code: '1?'"},
+    };
+    for (const Case& c : cases) {
+        Demo demo;
+        std::string error;
+        EXPECT_FALSE(ParseDemo(c.text, "demo", demo, error)) << c.text;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    }
+}
+
+}  // namespace

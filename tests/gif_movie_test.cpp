@@ -1,0 +1,52 @@
+// velk-replay's GIF: what giflib reads back from a short run, whole and cut by time and speed.
+#include <gif_lib.h>
+
+#include "gif_movie.h"
+#include "scripted_game.h"
+
+namespace {
+
+using GifMovieTest = ScriptedGame;
+
+TEST_F(GifMovieTest, FramesSizeAndDelaysFromTheVirtualClock) {
+    // Without a record file, pictures change at 0 and 10 (one frame: 10 ms is under the 20 ms a viewer
+    // shows), 1010, 2010, 4340 (2330 ms later, cut to 2 s), 4400, 4500, and at each wall step from 5041 to
+    // 8546, 701 ms apart; the last frame stays 2 s.
+    const std::string script = "at 10 key b\nat 4400 key Right\nat 4500 key Up\nbox ok 30\nat 9000 key Esc\n";
+    struct Case { GifOptions options; int frames; int totalDelay; } const cases[] = {
+        {{}, 12, 822 + 200},
+        {{4400, 6000, 1.0}, 4, 10 + 54 + 70 + 200},
+        {{4400, 6000, 2.0}, 4, 5 + 27 + 35 + 200},
+    };
+    for (const Case& c : cases) {
+        GifMovie movie;
+        std::string error;
+        ASSERT_TRUE(movie.Open("run.gif", VELK_GIF_FONT, c.options, error)) << error;
+        SetScriptedPresentObserver([&movie](int64_t now, const Cell* cells) { movie.Present(now, cells); });
+        std::filesystem::remove("VELKGAME.CFG");
+        Run(script);
+        SetScriptedPresentObserver(nullptr);
+        ASSERT_TRUE(movie.Close(error)) << error;
+
+        int code = 0;
+        GifFileType* gif = DGifOpenFileName("run.gif", &code);
+        ASSERT_NE(gif, nullptr);
+        ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+        EXPECT_EQ(gif->SWidth, 1080);
+        EXPECT_EQ(gif->SHeight, 540);
+        EXPECT_EQ(gif->ImageCount, c.frames);
+        int total = 0;
+        for (int i = 0; i < gif->ImageCount; ++i) {
+            GraphicsControlBlock control;
+            DGifSavedExtensionToGCB(gif, i, &control);
+            total += control.DelayTime;
+            const GifImageDesc& frame = gif->SavedImages[i].ImageDesc;
+            // In a level, frames after the first hold only the cells that changed: the arrow, the wall.
+            EXPECT_TRUE(i == 0 || c.options.from == 0 || frame.Width * frame.Height <= 2 * 9 * 540) << "frame " << i;
+        }
+        EXPECT_EQ(total, c.totalDelay);
+        DGifCloseFile(gif, &code);
+    }
+}
+
+}  // namespace
