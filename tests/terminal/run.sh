@@ -44,6 +44,7 @@ pid_of() { cat "$WORK/$1/pid"; }
 pane() { tm display -p -t "$1" '#{alternate_on} #{cursor_flag} #{pane_title}'; }
 cells() { tm capture-pane -p -e -N -t "$1" | python3 tests/terminal/cells.py "${@:2}"; }  # cells NAME ARGS: see cells.py
 same_picture() { tm capture-pane -p -e -N -t "$1" | cmp -s "$2" -; }  # same_picture NAME CAPTURE
+same_text() { tm capture-pane -p -t "$1" | cmp -s "$2" -; }  # same_text NAME CAPTURE: the same text on screen
 raw() { tm send-keys -t "$1" -H "${@:2}"; }  # raw NAME HEX...: bytes as a terminal sends them
 nonzero_bytes() { tr -d '\000' <"$1" 2>/dev/null | wc -c; }
 silent() { test -s "$1" && [ "$(nonzero_bytes "$1")" -eq 0 ]; }  # silent AUDIOFILE: the device open, only silence
@@ -189,6 +190,18 @@ rows = [[line.rstrip("\n").ljust(120) for line in open(name, encoding="utf-8").r
 sys.exit(any(a != b and {a, b} - set(" ├┤◘▒█") for x, y in zip(*rows) for a, b in zip(x, y)))' \
     "$WORK/rec/log.txt" "$WORK/rec/seen.txt"
 check "a killed game's demo plays up to the kill" eval '(cd "$WORK/killed" && "$REPLAY" demo.txt | grep -q "^[0-9]* end$")'
+launch watch 120x30 VELK_ARGS="--play ../rec/demo.txt --speed 2"
+wait_for watch "Current level: 1" 20 >/dev/null
+tm send-keys -t watch Space
+sleep 0.3
+tm capture-pane -p -t watch >"$WORK/watch/paused.txt"
+sleep 1.5
+check "watching: Space holds the picture" same_text watch "$WORK/watch/paused.txt"
+tm send-keys -t watch Space
+check "... Space goes on" wait_until 5 eval '! same_text watch "$WORK/watch/paused.txt"'
+tm send-keys -t watch Escape
+check "... Esc stops it with exit code 0, the terminal restored" ended watch 0
+check "... and no record file was read or written" test ! -e "$WORK/watch/VELKGAME.CFG"
 head -c -1 "$WORK/rec/demo.txt" >"$WORK/rec/cut.txt"
 check "a cut demo: one line naming its last line, exit code 2, nothing shown" eval '(cd "$WORK/rec" &&
     ./VELKGAME.exe --play cut.txt >out.txt 2>err.txt; [ $? -eq 2 ] && [ "$(wc -l <err.txt)" -eq 1 ] &&

@@ -87,7 +87,7 @@ const char* KindName(DemoEventKind kind) {
         case DemoEventKind::Save: return "a file save";
         case DemoEventKind::FileSize: return "a file's size";
         case DemoEventKind::FileData: return "a file read";
-        case DemoEventKind::Present: return "a changed picture";
+        case DemoEventKind::Present: return "a check of the pictures";
         case DemoEventKind::Exit: return "the end of the program";
     }
     return "?";
