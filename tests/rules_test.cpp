@@ -106,6 +106,13 @@ TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
     }
 }
 
+TEST_F(Rules, ANewGameForgetsAPassageOfTheLast) {
+    // Through the gate at 4400, a new game at 4500: a jump past its wall at 8900, outside the gate, costs a life.
+    const GameRun run = Run("at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 117) + "at 4500 key b\n" +
+                            Presses(8900, "Right", 117) + "end 9000\n");
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 1u) << run.Texts();
+}
+
 TEST_F(Rules, SixLostLivesEndInTheGameOverBox) {
     // The arrow never moves: the wall takes a life at every level start until the box; Cancel ends it.
     const GameRun run = Run("at 10 key b\nbox ok\nbox cancel\n");

@@ -37,7 +37,7 @@ int CheckPackageFile(const char* name, int32_t expectedSize) {
     std::fclose(file);
     if (expectedSize <= 0) return 1;
     // A failed size query gives a negative position and fails here too.
-    return size >= 1 && size == expectedSize ? 1 : 0;
+    return size == expectedSize ? 1 : 0;
 }
 
 int CheckPackage() {
