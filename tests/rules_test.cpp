@@ -107,6 +107,11 @@ TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
     }
 }
 
+TEST_F(Rules, TheWallInColumnZeroTakesALifeAlsoAfterAPassage) {
+    const GameRun run = Run("at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 117) + "end 90000\n");
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 1u) << run.Texts();
+}
+
 TEST_F(Rules, ANewGameForgetsAPassageOfTheLast) {
     // Through the gate at 4400, a new game at 4500: a jump past its wall at 8900, outside the gate, costs a life.
     const GameRun run = Run("at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 117) + "at 4500 key b\n" +
@@ -114,12 +119,13 @@ TEST_F(Rules, ANewGameForgetsAPassageOfTheLast) {
     EXPECT_EQ(run.Find("cue VELKGSND4").size(), 1u) << run.Texts();
 }
 
-TEST_F(Rules, SixLostLivesEndInTheGameOverBox) {
-    // The arrow never moves: the wall takes a life at every level start until the box; Cancel ends it.
-    const GameRun run = Run("at 10 key b\nbox ok\nbox cancel\n");
-    const char* const box = "box 0x40001 \"Game over\" \"VELK Game is over\\nDo you want to try again?\" -> 2";
-    EXPECT_EQ(run.Find(box).size(), 1u) << run.Texts();
-    EXPECT_EQ(ScriptedLastFrontTime(), run.TimeOf(box)) << "the console is brought to the front for the box";
+TEST_F(Rules, SixLostLivesEndInTheGameOverBoxOkStartsANewGameOfSix) {
+    // The arrow never moves: the wall takes a life at every level start until the box; OK, six more; Cancel ends it.
+    const GameRun run = Run("at 10 key b\nbox ok\nbox ok\nbox cancel\n");
+    const std::string box = "box 0x40001 \"Game over\" \"VELK Game is over\\nDo you want to try again?\" -> ";
+    EXPECT_EQ(run.Find(box).size(), 2u) << run.Texts();
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 12u);
+    EXPECT_EQ(ScriptedLastFrontTime(), run.TimeOf(box + "2")) << "the console is brought to the front for the box";
     ASSERT_GE(run.events.size(), 3u);
     EXPECT_EQ(run.events[run.events.size() - 2].text, "inject 0x0058");
     EXPECT_EQ(run.events.back().text, "exit 0");
