@@ -96,6 +96,15 @@ TEST_F(Field, ArrowMovesRespectTheirLimits) {
     }
 }
 
+TEST_F(Field, ASecondMoveErasesTheArrowWhereTheFirstLeftIt) {
+    Arm();
+    StartLevel();  // the arrow at (15, 1)
+    MovePlayerDown();
+    MovePlayerRight();
+    EXPECT_EQ(CellAt(16, 1).character, GLYPH_BLANK);
+    EXPECT_EQ(CellAt(16, 2).character, GLYPH_PLAYER);
+}
+
 TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
     struct Case { int row; bool up; int rowAfter; } const cases[] = {
         {0, true, 0}, {0, false, 5}, {25, false, 25}, {25, true, 20}

@@ -49,9 +49,9 @@ hides() { ! shows "$1" "$2"; }
 wait_for() { wait_until "${3:-20}" shows "$1" "$2"; }  # wait_for NAME TEXT [SECONDS]
 
 # The terminal and save stages run the sanitizer build's programs, so that every run there is also a memory check; a
-# sanitizer's report ends the program with code 86, which no check expects.
-export ASAN_OPTIONS=detect_leaks=0:exitcode=86 UBSAN_OPTIONS=exitcode=86
+# sanitizer's report ends the program with code 86, which no check expects (the libraries' leaks at exit are not ours).
 ensure_sanitizer_build() {  # build/asan's VELKGAME.exe and velk-replay, as ./test.sh builds them, made if missing
+    export ASAN_OPTIONS=detect_leaks=0:exitcode=86 UBSAN_OPTIONS=exitcode=86
     [ -x build/asan/package/VELKGAME.exe ] && [ -x build/asan/tools/velk-replay/velk-replay ] && return 0
     echo "building the sanitizer programs in build/asan"
     ensure_packages "${VELK_FUZZ_PACKAGES[@]}" && cmake -S . -B build/asan -DVELK_WERROR=ON "${VELK_FUZZ_BUILD_ARGS[@]}" >/dev/null &&

@@ -26,7 +26,8 @@ TEST_F(Rules, RulePassOutcomes) {
         {"heart first even with the wall at 0", 119, 15, 0, 6, 6, 0, 1, RULES_LEVEL_COMPLETE, "6", 0},
         {"left of the wall", 10, 15, 60, 6, 6, 0, 0, RULES_CONTINUE, "", 0},
         {"in the open gate", 60, 7, 60, 6, 5, 0, 0, RULES_CONTINUE, "3", 1},
-        {"in the wall outside the gate", 60, 8, 60, 6, 6, 0, 0, RULES_LIFE_LOST, "4", 0},
+        {"in the wall below the gate", 60, 8, 60, 6, 6, 0, 0, RULES_LIFE_LOST, "4", 0},
+        {"in the wall above the gate", 60, 4, 60, 6, 6, 0, 0, RULES_LIFE_LOST, "4", 0},
         {"jumped on the previous gate", 62, 4, 60, 6, 5, 0, 0, RULES_CONTINUE, "3", 1},
         {"zapping gate in the wall column", 60, 6, 60, 6, 6, 1, 0, RULES_LIFE_LOST, "4", 0},
         {"zapping, jumped without passage", 61, 6, 60, 6, 6, 1, 0, RULES_LIFE_LOST, "4", 0},
@@ -106,12 +107,25 @@ TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
     }
 }
 
-TEST_F(Rules, SixLostLivesEndInTheGameOverBox) {
-    // The arrow never moves: the wall takes a life at every level start until the box; Cancel ends it.
-    const GameRun run = Run("at 10 key b\nbox ok\nbox cancel\n");
-    const char* const box = "box 0x40001 \"Game over\" \"VELK Game is over\\nDo you want to try again?\" -> 2";
-    EXPECT_EQ(run.Find(box).size(), 1u) << run.Texts();
-    EXPECT_EQ(ScriptedLastFrontTime(), run.TimeOf(box)) << "the console is brought to the front for the box";
+TEST_F(Rules, TheWallInColumnZeroTakesALifeAlsoAfterAPassage) {
+    const GameRun run = Run("at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 117) + "end 90000\n");
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 1u) << run.Texts();
+}
+
+TEST_F(Rules, ANewGameForgetsAPassageOfTheLast) {
+    // Through the gate at 4400, a new game at 4500: a jump past its wall at 8900, outside the gate, costs a life.
+    const GameRun run = Run("at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 117) + "at 4500 key b\n" +
+                            Presses(8900, "Right", 117) + "end 9000\n");
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 1u) << run.Texts();
+}
+
+TEST_F(Rules, SixLostLivesEndInTheGameOverBoxOkStartsANewGameOfSix) {
+    // The arrow never moves: the wall takes a life at every level start until the box; OK, six more; Cancel ends it.
+    const GameRun run = Run("at 10 key b\nbox ok\nbox ok\nbox cancel\n");
+    const std::string box = "box 0x40001 \"Game over\" \"VELK Game is over\\nDo you want to try again?\" -> ";
+    EXPECT_EQ(run.Find(box).size(), 2u) << run.Texts();
+    EXPECT_EQ(run.Find("cue VELKGSND4").size(), 12u);
+    EXPECT_EQ(ScriptedLastFrontTime(), run.TimeOf(box + "2")) << "the console is brought to the front for the box";
     ASSERT_GE(run.events.size(), 3u);
     EXPECT_EQ(run.events[run.events.size() - 2].text, "inject 0x0058");
     EXPECT_EQ(run.events.back().text, "exit 0");

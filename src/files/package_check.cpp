@@ -26,7 +26,7 @@ constexpr PackageFile PACKAGE_FILES[] = {
 int CheckPackageFile(const char* name, int32_t expectedSize) {
     const int64_t size = PlatformFileSize(name);
     if (size < 0) return 0;
-    return expectedSize <= 0 || (size >= 1 && size == expectedSize) ? 1 : 0;
+    return expectedSize <= 0 || size == expectedSize ? 1 : 0;
 }
 
 int CheckPackage() {

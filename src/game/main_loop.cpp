@@ -146,7 +146,6 @@ int GameMain() {
     if (!CheckPackage()) PlatformExitProcess(0);
     gameState.soundOn = 1;
     gameState.infoScreenShown = 1;
-    gameState.restartRequested = 0;
     SetUpConsole();
     StartNewGame();
 

@@ -7,11 +7,11 @@ STAGE=save
 . tests/lib.sh
 . scripts/ensure-packages.sh
 ensure_packages strace util-linux || exit 1
-ensure_release_build build/test || exit 1
+ensure_sanitizer_build || exit 1
 WORK=$(mktemp -d /tmp/velk-save.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 chmod 755 "$WORK"
-cp build/test/tools/velk-replay/velk-replay build/test/package/VELKGSND*.wav "$WORK/" || exit 1
+cp build/asan/tools/velk-replay/velk-replay build/asan/package/VELKGSND*.wav "$WORK/" || exit 1
 cd "$WORK" && touch VELKGAME.exe || exit 1
 # Level 1 completed at 4800 (100 points, a save), level 2 started: the short game of the test suite.
 echo "at 10 key b" > game.txt
