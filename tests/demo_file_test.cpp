@@ -1,6 +1,8 @@
 // The demo file's reader: a whole demo reads back as written; any damage is refused naming its line.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/demo/demo_file.h"
 
 namespace {
@@ -11,20 +13,22 @@ const std::string BODY =
     "s 1800000000\nt\ns\ns -1\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
     "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
 
+std::string ErrorOf(const std::string& text, Demo& demo) {  // "" when the text reads
+    std::string error;
+    return ParseDemo(text, "demo", demo, error) ? "" : error;
+}
+
 TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     Demo demo;
-    std::string error;
-    ASSERT_TRUE(ParseDemo(HEADER + BODY, "demo", demo, error)) << error;
+    ASSERT_EQ(ErrorOf(HEADER + BODY, demo), "");
     std::string written = DemoHeaderLine();
     for (const DemoEvent& event : demo.events) AppendDemoEvent(written, event);
     EXPECT_EQ(written, HEADER + BODY);
+    // Read as meant where the recorded demos' playback does not look: a negative calendar step, a mouse record.
     ASSERT_EQ(demo.events.size(), 18u);
-    EXPECT_EQ(demo.events[2].value, 0);
     EXPECT_EQ(demo.events[3].value, -1);
-    EXPECT_EQ(demo.events[5].bytes, (std::vector<uint8_t>{0x00, 0xc0, 0x5a, 0x45}));
-    EXPECT_EQ(demo.events[8].records[0].asciiChar, 'b');
+    ASSERT_EQ(demo.events[8].records.size(), 5u);
     EXPECT_EQ(demo.events[8].records[1].eventType, INPUT_MOUSE_EVENT);
-    EXPECT_EQ(demo.events[8].records.size(), 5u);
 }
 
 TEST(DemoFile, DamageIsRefusedAtItsLine) {
@@ -32,7 +36,6 @@ TEST(DemoFile, DamageIsRefusedAtItsLine) {
         {"", "demo:0: empty"},
         {"GIF89a\n", "demo:1: not a VELK demo"},
         {"VELKDEMO 2 " + std::string(DemoGameVersion()) + "\n", "demo:1: a demo of format 2;"},
-        {"VELKDEMO 1 0.9\n", "demo:1: made by VELK 0.9; this is VELK"},
         {HEADER + "t 5\nt 1", "demo:3: the line is cut off"},
         {HEADER + "t 5\nt -1\n", "demo:3: not a time step: '-1'"},
         {HEADER + "t 05\n", "demo:2: not a time step"},
@@ -50,12 +53,8 @@ TEST(DemoFile, DamageIsRefusedAtItsLine) {
         {HEADER + "f VELKGAME.CFG 2\n", "demo:2: not a save result"},
         {HEADER + "e 1\x01\n", "demo:2: not an exit code: '1?'"},
     };
-    for (const Case& c : cases) {
-        Demo demo;
-        std::string error;
-        EXPECT_FALSE(ParseDemo(c.text, "demo", demo, error)) << c.text;
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
-    }
+    Demo demo;
+    for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text, demo).substr(0, std::strlen(c.error)), c.error) << c.text;
 }
 
 }  // namespace

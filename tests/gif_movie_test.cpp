@@ -1,6 +1,8 @@
 // velk-replay's GIF: what giflib reads back from a short run, whole and cut by time and speed.
 #include <gif_lib.h>
 
+#include <tuple>
+
 #include "gif_movie.h"
 #include "scripted_game.h"
 
@@ -30,11 +32,8 @@ TEST_F(GifMovieTest, FramesSizeAndDelaysFromTheVirtualClock) {
 
         int code = 0;
         GifFileType* gif = DGifOpenFileName("run.gif", &code);
-        ASSERT_NE(gif, nullptr);
-        ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-        EXPECT_EQ(gif->SWidth, 1080);
-        EXPECT_EQ(gif->SHeight, 540);
-        EXPECT_EQ(gif->ImageCount, c.frames);
+        ASSERT_TRUE(gif != nullptr && DGifSlurp(gif) == GIF_OK);
+        EXPECT_EQ(std::make_tuple(gif->SWidth, gif->SHeight, gif->ImageCount), std::make_tuple(1080, 540, c.frames));
         int total = 0;
         for (int i = 0; i < gif->ImageCount; ++i) {
             GraphicsControlBlock control;

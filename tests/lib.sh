@@ -1,48 +1,26 @@
 # What the shell test stages share (sourced): counted checks, waiting, detached tmux sessions, the build preamble.
 # A stage sets STAGE (its name in the count line) and, for tmux, TMUX_SOCKET before using these.
 
-passed=0
-failed=0
-skipped=0
+passed=0 failed=0 skipped=0
 check() {  # check DESCRIPTION COMMAND...: one counted result
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok   $what"
-    else
-        failed=$((failed + 1))
-        echo "FAIL $what"
-    fi
+    if "${@:2}"; then passed=$((passed + 1)) && echo "ok   $1"; else failed=$((failed + 1)) && echo "FAIL $1"; fi
 }
-skip() {  # skip WHAT: a part the machine cannot run, counted and said why in one line
-    skipped=$((skipped + 1))
-    echo "skip $*"
-}
+# skip WHAT: a part the machine cannot run, counted and said why in one line
+skip() { skipped=$((skipped + 1)) && echo "skip $*"; }
 report() {  # report: the stage's count line; the exit status says whether all passed
-    echo "${STAGE:+$STAGE: }$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")"
-    [ "$failed" -eq 0 ]
+    echo "${STAGE:+$STAGE: }$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")" && [ "$failed" -eq 0 ]
 }
 
 wait_until() {  # wait_until SECONDS COMMAND...: polls, for a shared and slow machine; says why only at the end
-    local limit=$(($1 * 10)) tries=0
-    shift
-    until "$@" >/dev/null 2>&1; do
-        tries=$((tries + 1))
-        [ "$tries" -ge "$limit" ] && { "$@"; return 1; }
-        sleep 0.1
-    done
+    local tries=$(($1 * 10))
+    until "${@:2}" >/dev/null 2>&1; do ((--tries > 0)) || { "${@:2}"; return 1; }; sleep 0.1; done
 }
 wait_file() { wait_until "$2" test -s "$1"; }  # wait_file FILE SECONDS: FILE exists and is not empty
 alive() { [ -r "/proc/$1/stat" ] && ! grep -q ') Z ' "/proc/$1/stat"; }
 
 # tmux on a server of the stage's own (TMUX_SOCKET), so parallel stages and a developer's tmux never meet.
 tm() { tmux -u -L "${TMUX_SOCKET:?}" -f /dev/null "$@"; }
-tmux_start() {  # tmux_start NAME COLSxROWS COMMAND...: a detached session running COMMAND
-    local name=$1 size=$2
-    shift 2
-    tm new-session -d -s "$name" -x "${size%x*}" -y "${size#*x}" "$@"
-}
+tmux_start() { tm new-session -d -s "$1" -x "${2%x*}" -y "${2#*x}" "${@:3}"; }  # tmux_start NAME COLSxROWS COMMAND...
 tmux_stop() { tm kill-server >/dev/null 2>&1; return 0; }  # ends every session of the stage's server
 shows() { tm capture-pane -p -t "$1" 2>/dev/null | grep -qF -- "$2"; }  # shows NAME TEXT
 hides() { ! shows "$1" "$2"; }
@@ -58,8 +36,7 @@ ensure_sanitizer_build() {  # build/asan's VELKGAME.exe and velk-replay, as ./te
         cmake --build build/asan -j2 --target velk_program velk-replay >/dev/null
 }
 ensure_release_build() {  # ensure_release_build DIR: the release build of the terminal program, made if missing
-    local dir=$1
-    [ -x "$dir/package/VELKGAME.exe" ] && return 0
-    echo "building the package in $dir"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DVELK_CRASH_KEY=ON >/dev/null && cmake --build "$dir" -j2 >/dev/null
+    [ -x "$1/package/VELKGAME.exe" ] && return 0
+    echo "building the package in $1"
+    cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DVELK_CRASH_KEY=ON >/dev/null && cmake --build "$1" -j2 >/dev/null
 }

@@ -1,25 +1,19 @@
-// What the fuzz targets share: a check that stops the run loudly, and a scratch working folder.
+// What the fuzz targets share: a check that stops the run loudly, and the shape of a refusal naming a line.
 #pragma once
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #define FUZZ_CHECK(condition) \
     ((condition) ? void(0) : (std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition), std::abort()))
 
-// Makes a fresh temporary folder the working folder for the rest of the process; removed at exit.
-inline void EnterScratchFolder() {
-    static std::filesystem::path folder;
-    std::string name = (std::filesystem::temp_directory_path() / "velk-fuzz-XXXXXX").string();
-    FUZZ_CHECK(mkdtemp(name.data()) != nullptr);
-    folder = name;
-    std::filesystem::current_path(folder);
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    });
+// A refusal of text read as "fuzz": "fuzz:LINE: why", LINE one of the text's lines counted from firstLine.
+inline void CheckLocatedError(const std::string& error, const std::string& text, long firstLine) {
+    const size_t colon = error.find(':', 5);
+    FUZZ_CHECK(error.rfind("fuzz:", 0) == 0 && colon > 5 && colon < 15 && error.find(": ", 5) == colon && error.size() > colon + 2);
+    const std::string line = error.substr(5, colon - 5);
+    FUZZ_CHECK(std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    FUZZ_CHECK(std::stol(line) >= firstLine && std::stol(line) <= std::count(text.begin(), text.end(), '\n') + 1);
 }

@@ -168,7 +168,7 @@ check "no terminal at all: exit code 1 at once (within 3 s), the keyboard messag
 # Demos: a game recorded live (keys at real moments by bench/demo_bot.py: the pause box, wall steps, a lost life)
 # plays back headless with no desync and ends on the picture tmux showed last; a killed game's demo plays up to
 # the kill; a damaged demo is refused with one line and exit code 2 before the screen opens.
-REPLAY=${VELK_REPLAY:-$PWD/build/test/tools/velk-replay/velk-replay}
+REPLAY=${VELK_REPLAY:-$PWD/build/asan/tools/velk-replay/velk-replay}
 for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 9 --crash-at 11 --end none

@@ -21,7 +21,6 @@ emcmake cmake -S . -B "$web" -DVELK_PLATFORM=web -DVELK_TESTS=OFF -DVELK_WERROR=
     { cat "$web"/configure.log; fail "configure failed"; }
 cmake --build "$web" --target velk_page_folder -j2 >"$web"/build.log 2>&1 ||
     { cat "$web"/build.log; fail "the page did not build"; }
-page=$web/package
 
 # Two sites for the zip's test: the zip unpacked under a sub-path, and a second build with one file changed.
 sites=$(realpath "$web")/sites
@@ -32,14 +31,12 @@ rm -rf "$sites" && mkdir -p "$sites/1/games/velk" "$sites/2/games" && cp -r src/
         -DHOST_PACKAGE="$(realpath "$host")/package" -DICON_TOOL="$(realpath "$host")/tools/icongen/velk-icon-png" \
         -DPAGE="$sites/2/games/velk" -P src/platform/web/assemble_page.cmake || fail "could not make the two sites"
 
-if [ ! -d tests/web/node_modules/playwright-core ] ||
-   [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
-    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error) || fail "npm ci failed"
-fi
+(cd tests/web && { [ -d node_modules/playwright-core ] && ! [ package-lock.json -nt node_modules/.package-lock.json ] ||
+    npm ci --no-audit --no-fund --loglevel=error; }) || fail "npm ci failed"
 
 # node's TAP report, shown and kept: its top-level results (subtests are indented) are the stage's count.
 tap=$web/tests.tap
-VELK_PAGE_DIR="$(realpath "$page")" VELK_SITES_DIR="$sites" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs tests/web/demo.test.mjs | tee "$tap"
+VELK_PAGE_DIR="$(realpath "$web/package")" VELK_SITES_DIR="$sites" timeout 600 node --test --test-reporter=tap tests/web/page.test.mjs | tee "$tap"
 status=${PIPESTATUS[0]}
 passed=$(grep -c '^ok ' "$tap")
 failed=$(grep -c '^not ok ' "$tap")
