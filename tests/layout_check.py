@@ -11,9 +11,8 @@ PLATFORM_CODE = re.compile(r'#\s*include\s*[<"](n?cursesw?\.h|ncursesw?/|SDL|win
 faults = []
 for folder, _, files in os.walk(sys.argv[1]):
     for name in (n for n in files if n.endswith((".h", ".cpp"))):
-        rel = os.path.relpath(os.path.join(folder, name), sys.argv[1])
+        rel, text = os.path.relpath(os.path.join(folder, name), sys.argv[1]), open(os.path.join(folder, name)).read()
         home = rel.split(os.sep)
-        text = open(os.path.join(folder, name), encoding="utf-8").read()
         if home[0] in RANK and PLATFORM_CODE.search(text):
             faults.append(f"{rel}: platform code outside src/platform")
         for target in re.findall(r'#\s*include\s*"([^"]+)"', text):
@@ -22,8 +21,7 @@ for folder, _, files in os.walk(sys.argv[1]):
                 ok = target == "platform/platform.h" or top == home[0] or RANK.get(top, 9) < RANK[home[0]]
             else:  # a backend or the demo layer: the seam and its twins, the backends' common code, its own folder
                 ok = target in ("platform/platform.h", "platform/backend.h") or target.startswith(("platform/common/", "/".join(home[:2]) + "/"))
-            if not ok:
-                faults.append(f"{rel}: includes {target}, which does not stand below it")
+            faults += [] if ok else [f"{rel}: includes {target}, which does not stand below it"]
 
 for archive in sys.argv[2:]:
     defined, used = {}, {}
@@ -37,8 +35,7 @@ for archive in sys.argv[2:]:
         seen, todo = set(), [start]
         while todo:
             todo += [b for b in calls.get(todo.pop(), ()) if b not in seen and not seen.add(b)]
-        if start in seen:
-            faults.append(f"{os.path.basename(archive)}: {start} reaches itself through other files' calls")
+        faults += [f"{os.path.basename(archive)}: {start} reaches itself through other files' calls"] if start in seen else []
 
 print("\n".join(faults + [f"layout: {int(not faults)} passed, {int(bool(faults))} failed"]))
 sys.exit(1 if faults else 0)
