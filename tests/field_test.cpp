@@ -75,7 +75,7 @@ TEST_F(Field, StepWallErasesAdvancesAndMovesTheGateWithinTheScreen) {
 
 TEST_F(Field, ArrowMovesRespectTheirLimits) {
     struct Case { int col, row; void (*move)(); int colAfter, rowAfter; } const cases[] = {
-        {0, 5, MovePlayerLeft, 0, 5},     {5, 5, MovePlayerLeft, 4, 5},   {118, 5, MovePlayerRight, 118, 5},
+        {0, 5, MovePlayerLeft, 0, 5},     {1, 5, MovePlayerLeft, 0, 5},   {118, 5, MovePlayerRight, 118, 5},
         {118, 15, MovePlayerRight, 119, 15}, {119, 15, MovePlayerRight, 119, 15}, {40, 0, MovePlayerUp, 40, 0},  {40, 1, MovePlayerUp, 40, 0},
         {40, 29, MovePlayerDown, 40, 29}, {119, 15, MovePlayerDown, 119, 16},
     };

@@ -88,6 +88,7 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
         {"record copy differs", RecordFile(100.0f, 101.0f, 100.0f), 0, false},
         {"last copy differs", RecordFile(100.0f, 100.0f, 101.0f), 0, false},
         {"one byte short", RecordFile(7.0f, 7.0f, 7.0f, FILE_BYTES - 1), 0, false},
+        {"empty", RecordFile(0.0f, 0.0f, 0.0f, 0), 0, false},
     };
     for (const Case& c : cases) {
         std::ofstream(folder / "VELKGAME.CFG", std::ios::binary)

@@ -24,6 +24,7 @@ TEST_F(Spine, EscEndsTheProgramWithTheExitKeyAndCode1) {
         const GameRun run = Run(c.script);
         EXPECT_EQ(run.TimeOf("inject 0x0058"), c.at) << c.script;
         EXPECT_EQ(run.TimeOf("exit 1"), c.at) << c.script;
+        EXPECT_EQ(ScriptedCursorVisible(), 0) << "the console's cursor is hidden";
         EXPECT_EQ(run.Find("box").empty(), c.at == 4310) << "without a level the record file is not read";
     }
 }

@@ -29,6 +29,7 @@ struct VirtualPlatform {
     bool ended = false;
     int64_t lastWaitDeadline = 0;  // what the game last asked to sleep until (NO_DEADLINE: no limit)
     int64_t lastFrontTime = -1;    // when the game last brought its console to the front
+    int cursorVisible = 1;         // a console shows its cursor until the game hides it
     std::function<void(int64_t, const Cell*)> observer;
     std::function<void(int64_t)> inputHook;
 };
@@ -90,7 +91,7 @@ WindowHandle BackendSetUpConsole() {
     return &windowTag;
 }
 
-void BackendSetCursorVisible(int) {}
+void BackendSetCursorVisible(int visible) { vp.cursorVisible = visible; }
 
 void BackendPresent(const Cell* cells) {
     ++vp.presents;
@@ -203,6 +204,8 @@ ScriptedRunResult ScriptedFinish() {
 int64_t ScriptedLastWaitDeadline() { return vp.lastWaitDeadline; }
 
 int64_t ScriptedLastFrontTime() { return vp.lastFrontTime; }
+
+int ScriptedCursorVisible() { return vp.cursorVisible; }
 
 const Cell* ScriptedLastPicture() { return vp.picture; }
 

@@ -34,6 +34,8 @@ const Cell* ScriptedLastPicture();
 int64_t ScriptedLastWaitDeadline();
 // The virtual time of the game's last request to bring its console to the front; -1 if none.
 int64_t ScriptedLastFrontTime();
+// The visibility the game last gave the console's cursor (1 before it set any).
+int ScriptedCursorVisible();
 
 // Called after every present with the virtual time and the presented cells (tests watch the game with it).
 void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
