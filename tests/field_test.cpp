@@ -125,7 +125,7 @@ TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
 TEST_F(Field, StatusRowsTextAndColours) {
     // colours: one letter a cell, T label, V value, B an extra life's arrow, then the field's blanks
     struct Case { int highScore, score, lives, extra, level; const char* lifeColours; } const cases[] = {
-        {1200, 4100, 3, 2, 7, "BBV"}, {-5, -300, 0, 0, 2, ""}, {0, 0, 104, 104, 1, nullptr},  // 103 arrows fill the row
+        {1200, 4100, 3, 2, 7, "BBV"}, {-5, -300, 0, 0, 2, ""}, {0, 0, 140, 140, 1, nullptr},  // 103 arrows fill the row, none spill over
     };
     for (const Case& c : cases) {
         Arm();
