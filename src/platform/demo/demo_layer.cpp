@@ -213,27 +213,31 @@ void PlatformFlushInput() {
     if (!Playing()) BackendFlushInput();
 }
 
-void PlatformWaitForInput(int64_t deadline) {
-    CheckPictures();
+namespace {
+
+// A wait or a pause: played, it takes the demo's clock step; live, the backend blocks, and a recording notes
+// the clock when it woke.
+template <typename Block>
+void Blocking(Block block) {
     if (Playing()) {
         Take(DemoEventKind::Wait);
         PlayClock();
         return;
     }
     Flush();
-    BackendWaitForInput(deadline);
+    block();
     if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
 }
 
+}  // namespace
+
+void PlatformWaitForInput(int64_t deadline) {
+    CheckPictures();
+    Blocking([deadline] { BackendWaitForInput(deadline); });
+}
+
 void PlatformSleep(int milliseconds) {
-    if (Playing()) {
-        Take(DemoEventKind::Wait);
-        PlayClock();
-        return;
-    }
-    Flush();
-    BackendSleep(milliseconds);
-    if (Recording()) RecordClock(DemoEventKind::Wait, BackendMilliseconds());
+    Blocking([milliseconds] { BackendSleep(milliseconds); });
 }
 
 int64_t PlatformMilliseconds() {
