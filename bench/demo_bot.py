@@ -112,7 +112,7 @@ def main():
         now = time.monotonic() - begun
         rows = pane(args)
         text = "\n".join(rows)
-        if "try again?" in text:
+        if "try again?" in text and "[ Cancel ]" in text:  # the game-over box, whole
             if now >= args.seconds and args.end == "cancel":
                 keys(args, "Escape")  # Esc cancels a box
                 return

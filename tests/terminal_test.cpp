@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/cp437.h"
 #include "platform/terminal/cell_style.h"
 #include "platform/terminal/key_decoder.h"
 
@@ -48,8 +49,8 @@ TEST(KeyDecoder, BytesGiveTheseKeys) {
         {{"\x1b" "bx", "\x1b[15~", "\x1bOP", "\x1b[H", "\x1b[1~", "\x1b[3~", "\x1b[?1;2$q", "\x1b[<0;3;4M", "\x1b[>1C"}, false, "U+120 "},
         {{"\x1b[1;"}, true, ""},                    // unfinished when the delay passed: dropped whole
         {{"\x1b[1\x01" "a\r\x7f"}, false, "U+1 U+97 U+13 U+127 "},  // a control byte breaks a sequence off
-        {{"\xc3\xa9", "\xe2\x96", "\xba", "\x1b\xc3\xa9"}, false, "U+233 U+9658 "},  // Alt+é: nothing
-        {{"\xff\xc0\xaf\xed\xa0\x80" "a"}, false, "U+97 "},  // no characters: a stray byte, overlong, surrogate
+        {{"\xc3\xa9", "\xe2\x96", "\xba", "\xf0\x9f\x98\x80", "\x1b\xc3\xa9"}, false, "U+233 U+9658 U+128512 "},  // Alt+é: nothing
+        {{"\xff\xc0\xaf\xed\xa0\x80\xc3" "a"}, false, "U+97 "},  // no characters: stray, overlong, surrogate, cut
         {{"\xe9\x1b[D"}, false, "U+233 Left ", false},  // without UTF-8 each byte is a character
     };
     for (const Case& c : cases) {
@@ -95,6 +96,18 @@ TEST(CellStyle, GlyphsWithoutUnicode) {
         EXPECT_EQ(std::string(1, glyph.character) + (glyph.alternate ? " alternate" : ""),
                   std::string(1, c.shown) + (c.alternate ? " alternate" : "")) << std::hex << int{c.byte};
     }
+    // Past ASCII and the accented letters every stand-in is line drawing, but the blank and the '?' for none.
+    for (int byte = 0; byte < 256; ++byte) {
+        if ((byte >= 0x20 && byte < 0x7F) || (byte >= 0x80 && byte <= 0xA5)) continue;
+        const terminal::FallbackGlyph glyph = terminal::FallbackFor(static_cast<uint8_t>(byte));
+        EXPECT_EQ(glyph.alternate, glyph.character != ' ' && glyph.character != '?') << std::hex << byte;
+    }
+}
+
+TEST(Cp437, GlyphsAsUtf8) {
+    std::string text;
+    for (uint8_t byte : {0x41, 0x82, 0x10, 0x00}) AppendCp437AsUtf8(text, byte);
+    EXPECT_EQ(text, "A\xc3\xa9\xe2\x96\xba ");  // one, two and three bytes; byte 0 a blank
 }
 
 }  // namespace

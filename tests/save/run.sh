@@ -10,7 +10,7 @@ ensure_packages strace util-linux || exit 1
 ensure_sanitizer_build || exit 1
 WORK=$(mktemp -d /tmp/velk-save.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
-chmod 755 "$WORK"
+chmod 755 "$WORK" && umask 022
 cp build/asan/tools/velk-replay/velk-replay build/asan/package/VELKGSND*.wav "$WORK/" || exit 1
 cd "$WORK" && touch VELKGAME.exe || exit 1
 # Level 1 completed at 4800 (100 points, a save), level 2 started: the short game of the test suite.
@@ -85,7 +85,8 @@ rm VELKGAME.CFG
 flock VELKGAME.CFG.tmp-busy00 sleep 5 & locker=$!
 wait_until 5 eval '! flock -n VELKGAME.CFG.tmp-busy00 true'
 ./velk-replay game.txt > /dev/null
-check "a save keeps the temporary file of another game's save in progress" test -e VELKGAME.CFG.tmp-busy00
+check "a save keeps the temporary file of another game's save in progress; the new file is rw-r--r-- (umask 022)" \
+    eval 'test -e VELKGAME.CFG.tmp-busy00 && [ "$(stat -c %a VELKGAME.CFG)" = 644 ]'
 kill "$locker"
 
 rm VELKGSND3.wav && mkfifo VELKGSND3.wav

@@ -69,8 +69,11 @@ tmux_start plain 120x30 sleep 600
 PLAIN=$(pane plain)
 
 # One game: size, picture, box, idle, sound, keys and escape sequences, Esc
-launch main 100x25 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw ESCDELAY=1000
-check "a small terminal is told the size it needs" wait_for main "at least 120x30" 10
+launch main 100x30 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw ESCDELAY=1000
+package_dir req && tmux_start req 100x30 env TERM=tmux-256color sh -c "cd '$dir' && exec script -qfc ./VELKGAME.exe out.raw"
+check "a narrow terminal is told the size it needs, on its last row" \
+    wait_until 10 eval 'shows main "at least 120x30; this one is 100x30" && cells main "29 1 T d d"'
+check "... and asked to grow to 120x30" wait_until 10 grep -qF $'\e[8;30;120t' "$WORK/req/out.raw"
 tm resize-window -t main -x 120 -y 30
 check "grown to 120x30: black field, bright green text, red start keys, on bright blue, to the last cell" wait_until 5 \
     cells main "0 0 _ 0 12" "1 1 B 10 12" "8 119 s 10 12" "22 8 B 9 12" "22 9 ' 10 12" "22 28 J 9 12" "29 119 _ 0 12"
@@ -81,7 +84,8 @@ check "the information screen idles with fewer than 50 wake-ups a second" few_wa
 raw main 1b 5b && sleep 0.3 && raw main $(printf '31 %.0s' $(seq 1100))
 check "a sequence longer than the key buffer is dropped; the game runs on" wait_until 5 eval 'alive "$(pid_of main)" && shows main "$PRESS"'
 check "'P' opens the pause box with its title and button" \
-    eval 'tm send-keys -t main p && wait_for main "Game paused......" && shows main "VELK Game Message" && shows main "[ OK ]"'
+    eval 'tm send-keys -t main p && wait_for main "Game paused......" && shows main "VELK Game Message" && shows main "[ OK ]" &&
+    cells main "13 50 _ 0 7"'
 tm resize-window -t main -x 140 -y 40
 check "a resize under the box redraws the picture centred" wait_until 5 eval 'cells main "27 11 P 10 12" && shows main "Game paused"'
 tm resize-window -t main -x 120 -y 30
@@ -92,9 +96,9 @@ check "a key there still acts: 'b' starts the intro, in many colour pairs at onc
 check "the intro cue's samples reach the sound device" wait_until 10 eval '[ "$(nonzero_bytes "$WORK/main/audio.raw")" -gt 10000 ]'
 check "the record file's box comes after the intro" wait_for main "High-Scroe file was not found" 15
 check "level 1 idles with fewer than 50 wake-ups a second" \
-    eval 'tm send-keys -t main Enter && wait_for main "Current level: 1" 10 && few_wakeups "$(pid_of main)"'
+    eval 'raw main 0d 1b 5b 42 && wait_for main "Current level: 1" 10 && few_wakeups "$(pid_of main)"'
 tm send-keys -t main Down
-check "a key still moves the arrow at once" wait_until 1 cells main "16 1 ► 9 12"
+check "a key still moves the arrow at once, one row (the Down typed with Enter at the box stayed there)" wait_until 1 cells main "16 1 ► 9 12"
 raw main 1b 5b 43 1b 4f 43 1b 5b 31 3b 35 43 1b 62 1b 5b 31 35 7e 1b 5b 3f 39 3b 31 24 71  # then Alt+B, F5, unknown
 check "ESC [ C, ESC O C and ESC [ 1 ; 5 C each move the arrow right; Alt+B, F5 and an unknown sequence do nothing" \
     wait_until 5 cells main "16 4 ► 9 12"
@@ -123,7 +127,8 @@ done
 
 # Signals and a crash
 signals="HUP INT QUIT TERM USR1 USR2 ALRM VTALRM PROF XCPU IO PWR STKFLT RTMIN RTMIN+5 RTMAX SEGV ABRT SYS TRAP"
-for sig in $signals; do launch_ready "s$sig" & done
+package_dir sSEGV && rm "$dir/VELKGSND3.wav"  # this one crashes at the package check's box, before the game's screen
+for sig in $signals; do { launch "s$sig" && wait_for "s$sig" "$([ $sig = SEGV ] && echo Package Error || echo "$PRESS")"; } >/dev/null & done
 launch_ready crash 120x30 VELK_TEST_ABORT_KEY=k &
 launch_ready goes-on &
 launch_ready batch 120x30 ESCDELAY=0 &
@@ -170,6 +175,8 @@ check "no terminal at all: exit code 1 at once (within 3 s), the keyboard messag
 # the kill; a damaged demo is refused with one line and exit code 2 before the screen opens.
 REPLAY=${VELK_REPLAY:-$PWD/build/asan/tools/velk-replay/velk-replay}
 for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
+launch_ready over
+timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end cancel &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 9 --crash-at 11 --end none
 wait
@@ -177,7 +184,9 @@ sleep 1  # the bot's last keys played out
 tm capture-pane -p -t rec >"$WORK/rec/seen.txt"
 kill -KILL "$(pid_of killed)"
 tm send-keys -t rec Escape
-check "recording: the game ends as usual with Esc" ended rec 1
+check "recording: the game ends as usual with Esc; the demo's clock starts with the program" eval 'ended rec 1 &&
+    [ "$(awk '"'"'$1 == "t" && NF == 2 { print $2; exit }'"'"' "$WORK/rec/demo.txt")" -lt 10000 ]'
+check "a game lost to its end: the game-over box asks \"Do you want to try again?\", and Cancel ends it with 0" ended over 0
 (cd "$WORK/rec" && "$REPLAY" demo.txt >log.txt 2>err.txt)
 replayed=$?
 check "the recorded game replays with no desync" eval '[ $replayed -eq 0 ] && [ ! -s "$WORK/rec/err.txt" ]'
