@@ -74,6 +74,8 @@ package_dir req && tmux_start req 100x30 env TERM=tmux-256color sh -c "cd '$dir'
 check "a narrow terminal is told the size it needs, on its last row" \
     wait_until 10 eval 'shows main "at least 120x30; this one is 100x30" && cells main "29 1 T d d"'
 check "... and asked to grow to 120x30" wait_until 10 grep -qF $'\e[8;30;120t' "$WORK/req/out.raw"
+tm resize-window -t main -x 1 -y 30 && sleep 1  # given time to draw what it would
+check "one column wide: no text drawn past the edge" eval '[ -z "$(tm capture-pane -p -t main | tr -d " \n")" ]'
 tm resize-window -t main -x 120 -y 30
 check "grown to 120x30: black field, bright green text, red start keys, on bright blue, to the last cell" wait_until 5 \
     cells main "0 0 _ 0 12" "1 1 B 10 12" "8 119 s 10 12" "22 8 B 9 12" "22 9 ' 10 12" "22 28 J 9 12" "29 119 _ 0 12"
