@@ -120,7 +120,7 @@ for row in "xterm 2+ 4 1+ ♥ TERM=xterm" "linux 2+ 4 1+ ♥ TERM=linux" "c 10 1
     launch_ready "$name" 120x30 $vars
     tm send-keys -t "$name" b
     wait_for "$name" "High-Scroe file was not found" 15 >/dev/null
-    [ "$name" != badsound ] || check "a broken cue file: the intro ran its course in silence" silent "$WORK/$name/audio.raw"
+    [ "$name" != badsound ] || check "a broken cue file: the intro ran its course in silence" wait_until 5 silent "$WORK/$name/audio.raw"
     tm send-keys -t "$name" Enter
     check "$vars: level 1 in its colours and glyphs, and out by Esc" eval 'wait_for "$name" "Current level: 1" 10 &&
         cells "$name" "1 1 R $fg $bg" "3 17 ► 7 $bg" "15 1 ► $red $bg" "15 119 $heart $red $bg" "0 * ├ $fg $bg" &&
