@@ -25,10 +25,10 @@ TEST_F(Rules, RulePassOutcomes) {
         {"heart reached", 119, 15, 60, 6, 6, 0, 0, RULES_LEVEL_COMPLETE, "6", 0},
         {"heart first even with the wall at 0", 119, 15, 0, 6, 6, 0, 1, RULES_LEVEL_COMPLETE, "6", 0},
         {"left of the wall", 10, 15, 60, 6, 6, 0, 0, RULES_CONTINUE, "", 0},
-        {"in the open gate", 60, 7, 60, 6, 5, 0, 0, RULES_CONTINUE, "3", 1},
+        {"in the open gate", 60, 7, 60, 6, 5, 0, 0, RULES_GATE_PASSED, "3", 1},
         {"in the wall below the gate", 60, 8, 60, 6, 6, 0, 0, RULES_LIFE_LOST, "4", 0},
         {"in the wall above the gate", 60, 4, 60, 6, 6, 0, 0, RULES_LIFE_LOST, "4", 0},
-        {"jumped on the previous gate", 62, 4, 60, 6, 5, 0, 0, RULES_CONTINUE, "3", 1},
+        {"jumped on the previous gate", 62, 4, 60, 6, 5, 0, 0, RULES_GATE_PASSED, "3", 1},
         {"zapping gate in the wall column", 60, 6, 60, 6, 6, 1, 0, RULES_LIFE_LOST, "4", 0},
         {"zapping, jumped without passage", 61, 6, 60, 6, 6, 1, 0, RULES_LIFE_LOST, "4", 0},
         {"zapping, beyond after a passage", 61, 6, 60, 6, 6, 1, 1, RULES_CONTINUE, "", 1},
@@ -105,6 +105,15 @@ TEST_F(Rules, LevelCompletionPointsRecordAndExtraLives) {
         if (c.saves) LoadHighScore(nullptr);
         EXPECT_EQ(gameState.highScore, c.saves ? c.scoreAfter : c.highScore) << "the saved record reads back";
     }
+}
+
+TEST_F(Rules, AnArrowStandingInTheOpenGatePassesAgainOnEveryPass) {
+    // Into the wall's column 117 inside the gate at 4400: a passage (260 ms) on every pass, one count apart, until
+    // the wall step due at 5011 fires after the pause it fell in, cutting the last passage's cue off.
+    const GameRun run = Run("at 10 key b\n" + Presses(4400, "Up", 9) + Presses(4400, "Right", 116) + "end 5300\n");
+    std::vector<long long> cues;
+    for (const LogEvent& cue : run.Find("cue VELKGSND")) cues.push_back(cue.time * 10 + (cue.text.back() - '0'));
+    EXPECT_EQ(cues, (std::vector<long long>{101, 44003, 46613, 49223, 51822})) << run.Texts();
 }
 
 TEST_F(Rules, TheWallInColumnZeroTakesALifeAlsoAfterAPassage) {

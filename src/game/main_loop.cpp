@@ -105,11 +105,14 @@ PassEnd RunInputPass(LoopState& loop) {
         return PASS_NEW_LEVEL;
     }
 
-    if (ApplyRules() != RULES_CONTINUE) return PASS_NEW_LEVEL;
+    const RuleOutcome outcome = ApplyRules();
+    if (outcome == RULES_LEVEL_COMPLETE || outcome == RULES_LIFE_LOST) return PASS_NEW_LEVEL;
 
-    bool timerFired = false;
+    // A pass that read a key, passed the gate or fired a timer may be followed by one that does something too;
+    // only after one that did nothing can nothing happen before a key or the next timer.
+    bool acted = pending > 0 || outcome == RULES_GATE_PASSED;
     if (TimerExpired(loop.wallTimer, WallPeriod())) {
-        timerFired = true;
+        acted = true;
         loop.wallTimer = PlatformMilliseconds();
         UpdateZap();
         StepWall();
@@ -118,11 +121,11 @@ PassEnd RunInputPass(LoopState& loop) {
         PlatformSleep(WALL_STEP_PAUSE_MS);
     }
     if (TimerExpired(loop.heartTimer, HEART_PERIOD_FACTOR * WallPeriod())) {
-        timerFired = true;
+        acted = true;
         loop.heartTimer = PlatformMilliseconds();
         DriftHeart();
     }
-    if (pending == 0 && !timerFired) PlatformWaitForInput(NextTimerDue(loop));
+    if (!acted) PlatformWaitForInput(NextTimerDue(loop));
     return PASS_CONTINUE;
 }
 

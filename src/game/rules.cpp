@@ -40,20 +40,18 @@ void CompleteLevel() {
     }
 }
 
-// Judges the arrow against the wall and its gate; returns false when a life is lost.
-bool SurvivesWall() {
+enum WallVerdict { WALL_SAFE, WALL_PASSED, WALL_HIT };
+
+// Judges the arrow against the wall and its gate.
+WallVerdict JudgeWall() {
     const bool inWallColumn = gameState.playerCol == gameState.wallCol;
     // Beyond the wall without having been seen in its column, e.g. several Right presses in one batch.
     const bool jumpedWall = gameState.playerCol > gameState.wallCol && gameState.gatePassed == 0;
-    if (gameState.zapActive == 1) return !inWallColumn && !jumpedWall;
-    if (inWallColumn) {
-        if (!RowInGate(gameState.gateRow)) return false;
-        PassGate();
-    } else if (jumpedWall) {
-        if (!RowInGate(gameState.prevGateRow)) return false;
-        PassGate();
-    }
-    return true;
+    if (gameState.zapActive == 1) return inWallColumn || jumpedWall ? WALL_HIT : WALL_SAFE;
+    if (!inWallColumn && !jumpedWall) return WALL_SAFE;
+    if (!RowInGate(inWallColumn ? gameState.gateRow : gameState.prevGateRow)) return WALL_HIT;
+    PassGate();
+    return WALL_PASSED;
 }
 
 void AskPlayAgain(WindowHandle owner) {
@@ -86,11 +84,12 @@ RuleOutcome ApplyRules() {
         return RULES_LEVEL_COMPLETE;
     }
     // The wall in column 0 costs a life wherever the arrow is, also after a passage.
-    if (!SurvivesWall() || gameState.wallCol == 0) {
+    const WallVerdict verdict = JudgeWall();
+    if (verdict == WALL_HIT || gameState.wallCol == 0) {
         LoseLife(hConsoleWindow);
         return RULES_LIFE_LOST;
     }
-    return RULES_CONTINUE;
+    return verdict == WALL_PASSED ? RULES_GATE_PASSED : RULES_CONTINUE;
 }
 
 void InjectExitKey() { PlatformTypeCharacter('x'); }
