@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""Same game: runs two velk-replay programs over the same random scripts and record files (bench/soak.py's
+"""Same game: runs two velk-replay commands over the same random scripts and record files (bench/soak.py's
 generator) and compares their logs and final record files byte for byte; for changes that must not change
 the game. Prints the first difference and exits 1, or the number of runs that agreed.
 
 usage: bench/same_game.py OLD_REPLAY NEW_REPLAY [--count 300] [--seed 20261206] [SCRIPT...]
-(SCRIPT files are run as well, in a folder with the package and no record file)
+(SCRIPT files are run as well, in a folder with the package and no record file; a replay command may carry
+options: "build/old/velk-replay --busy-waits")
 """
 import argparse
 import os
 import random
+import shlex
 import shutil
 import subprocess
 import sys
@@ -37,7 +39,7 @@ def main():
     parser.add_argument("--count", type=int, default=300)
     parser.add_argument("--seed", type=int, default=20261206)
     args = parser.parse_args()
-    old, new = os.path.abspath(args.old), os.path.abspath(args.new)
+    old, new = ([os.path.abspath(words[0])] + words[1:] for words in map(shlex.split, (args.old, args.new)))
     rng = random.Random(args.seed)
     runs = [(f"soak script {n}", soak.script(rng, n), soak.record_file(rng)) for n in range(1, args.count + 1)]
     runs += [(path, open(path).read(), None) for path in args.scripts]
@@ -46,6 +48,9 @@ def main():
         if a != b:
             what = ["exit status", "log", "messages", "record file"][next(i for i in range(4) if a[i] != b[i])]
             print(f"{name}: the {what} differs")
+            if what == "log":
+                first = next(i for i, (x, y) in enumerate(zip(*(r[1].splitlines() + [""] for r in (a, b)))) if x != y)
+                print("\n".join(f"{shlex.join(cmd)}: line {first + 1}: {r[1].splitlines()[first:first + 1]}" for cmd, r in ((old, a), (new, b))))
             return 1
     print(f"same game: {len(runs)} runs, logs and record files identical")
     return 0

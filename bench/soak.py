@@ -71,6 +71,7 @@ def script(rng, number):
 
 
 def run_one(replay, text, record, folder):
+    """replay: the velk-replay command as a list (program and options)."""
     for name, size in PACKAGE.items():
         with open(os.path.join(folder, name), "wb") as f:
             f.truncate(size)
@@ -82,7 +83,7 @@ def run_one(replay, text, record, folder):
             f.write(record)
     with open(os.path.join(folder, "soak.script"), "w") as f:
         f.write(text)
-    done = subprocess.run([replay, "soak.script"], cwd=folder, capture_output=True, text=True, errors="replace")
+    done = subprocess.run([*replay, "soak.script"], cwd=folder, capture_output=True, text=True, errors="replace")
     report = any(mark in done.stderr for mark in REPORT_MARKS)
     crash = done.returncode != 0 or "\npresents " not in done.stdout
     return report, crash, done
@@ -95,7 +96,7 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--keep", default="build/soak-failures", help="folder for the scripts that failed")
     args = parser.parse_args()
-    replay = os.path.abspath(args.replay)
+    replay = [os.path.abspath(args.replay)]
     rng = random.Random(args.seed)
     reports = crashes = virtual_ms = 0
     endings = {}  # how the runs ended: "end" (the script's end time), "exit 0", "exit 1"

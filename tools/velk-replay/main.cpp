@@ -21,10 +21,11 @@ constexpr int EXIT_BAD_INPUT = 2;
 constexpr int EXIT_OUT_OF_STEP = 3;
 
 int Usage() {
-    std::cerr << "usage: velk-replay [--timedemo] [--svg PICTURE.svg] [--gif MOVIE.gif [--from MS] [--to MS] [--speed X]]"
+    std::cerr << "usage: velk-replay [--timedemo] [--busy-waits] [--svg PICTURE.svg] [--gif MOVIE.gif [--from MS] [--to MS] [--speed X]]"
                  " SCRIPT|DEMO\n"
                  "  SCRIPT '-' reads the script or demo from standard input; the log goes to standard output.\n"
-                 "  --timedemo plays a demo without a log and prints its virtual time, the real time and their ratio.\n";
+                 "  --timedemo plays a demo without a log and prints its virtual time, the real time and their ratio.\n"
+                 "  --busy-waits makes the game's idle waits return at once, as if it never slept: the log is the same.\n";
     return EXIT_BAD_INPUT;
 }
 
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--timedemo") == 0) {
             timedemo = true;
+        } else if (std::strcmp(argv[i], "--busy-waits") == 0) {
+            ScriptedSetBusyWaits(true);
         } else if (std::strcmp(argv[i], "--svg") == 0 && hasValue) {
             svgPath = argv[++i];
         } else if (std::strcmp(argv[i], "--gif") == 0 && hasValue) {

@@ -25,13 +25,15 @@ struct VirtualPlatform {
     bool presentedOnce = false;
     uint64_t lastHash = 0;
     long presents = 0;
+    int64_t skippedPasses = 0;  // the input counts the last wait stood for
+    long presentsAtWait = 0;
     int exitCode = 0;
     bool ended = false;
-    int64_t lastWaitDeadline = 0;  // what the game last asked to sleep until (NO_DEADLINE: no limit)
     int64_t lastFrontTime = -1;    // when the game last brought its console to the front
     int cursorVisible = 1;         // a console shows its cursor until the game hides it
     std::function<void(int64_t, const Cell*)> observer;
     std::function<void(int64_t)> inputHook;
+    bool busyWaits = false;
 };
 
 VirtualPlatform vp;
@@ -113,6 +115,9 @@ void BackendPresent(const Cell* cells) {
 }
 
 int BackendCountInput(uint32_t* pending) {
+    // Each pass a wait stood for would have presented what the pass after the wait did.
+    vp.presents += (vp.presents - vp.presentsAtWait) * vp.skippedPasses;
+    vp.skippedPasses = 0;
     vp.now += 1;
     if (vp.script->hasEnd && vp.now >= vp.script->endTime) ScriptedEndRun();
     if (vp.inputHook) vp.inputHook(vp.now);
@@ -138,8 +143,26 @@ int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
-// Returns at once: virtual time moves only by the game's own counts and pauses.
-void BackendWaitForInput(int64_t deadline) { vp.lastWaitDeadline = deadline; }
+// Virtual time passes as a live wait lets it: to the deadline, or to the first thing the script holds that
+// would wake the game sooner (a record, an input failure, the end), so that the next count, one millisecond
+// on, comes when the first input count of a game that never waited would have found it. With nothing ever to
+// come, it returns at once.
+void BackendWaitForInput(int64_t deadline) {
+    if (vp.busyWaits) return;
+    int64_t wake = deadline;
+    const auto sooner = [&wake](int64_t time) {
+        if (wake == NO_DEADLINE || time < wake) wake = time;
+    };
+    if (!vp.queue.empty()) sooner(vp.queue.front().time);
+    for (const ScriptInputFailure& failure : vp.failures) {
+        if (failure.remaining > 0) sooner(failure.time);
+    }
+    if (vp.script->hasEnd) sooner(vp.script->endTime);
+    if (wake == NO_DEADLINE || wake - 1 <= vp.now) return;
+    vp.skippedPasses = wake - 1 - vp.now;
+    vp.presentsAtWait = vp.presents;
+    vp.now = wake - 1;
+}
 
 void BackendFlushInput() { vp.queue.erase(vp.queue.begin(), vp.queue.begin() + static_cast<long>(DueCount())); }
 
@@ -181,7 +204,9 @@ void BackendExitProcess(int code) {
 void ScriptedBegin(const Script& script, std::ostream& log) {
     auto observer = std::move(vp.observer);
     auto inputHook = std::move(vp.inputHook);
+    const bool busyWaits = vp.busyWaits;
     vp = VirtualPlatform{};
+    vp.busyWaits = busyWaits;
     vp.observer = std::move(observer);
     vp.inputHook = std::move(inputHook);
     vp.script = &script;
@@ -201,8 +226,6 @@ ScriptedRunResult ScriptedFinish() {
     return ScriptedRunResult{vp.ended, vp.exitCode, vp.presents};
 }
 
-int64_t ScriptedLastWaitDeadline() { return vp.lastWaitDeadline; }
-
 int64_t ScriptedLastFrontTime() { return vp.lastFrontTime; }
 
 int ScriptedCursorVisible() { return vp.cursorVisible; }
@@ -218,6 +241,8 @@ void ScriptedEndRun() {
     vp.ended = true;
     throw ScriptedRunStopped{};
 }
+
+void ScriptedSetBusyWaits(bool busy) { vp.busyWaits = busy; }
 
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 

@@ -30,8 +30,6 @@ ScriptedRunResult ScriptedFinish();
 // The picture last presented in the most recent run (all blanks, attribute 0, before any present).
 const Cell* ScriptedLastPicture();
 
-// The deadline of the game's most recent wait for input (0 before any wait); kept out of the log.
-int64_t ScriptedLastWaitDeadline();
 // The virtual time of the game's last request to bring its console to the front; -1 if none.
 int64_t ScriptedLastFrontTime();
 // The visibility the game last gave the console's cursor (1 before it set any).
@@ -43,6 +41,9 @@ void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cell
 // Called at the start of every input count, after the clock has advanced: a test's scripted player can
 // look at the game there.
 void SetScriptedInputHook(std::function<void(int64_t now)> hook);
+// Makes every wait return at once, as in a game that never sleeps, for runs that check that the waits change
+// nothing (the log counts the presents such a game makes either way). Kept across runs.
+void ScriptedSetBusyWaits(bool busy);
 // Moves virtual time on, as a machine that stalled would; records come due by the new time.
 void ScriptedAdvanceClock(int64_t milliseconds);
 // Ends the run here as a script's end time would: logs "end" and throws ScriptedRunStopped.
