@@ -117,7 +117,8 @@ void DrawBox(Box& box) {
     wnoutrefresh(window);
 }
 
-// The box's own key loop, on the game's input path; nothing typed while it is up reaches the game.
+// The box's own key loop, on the game's input path, with what was typed before it set aside for the game;
+// nothing typed while it is up reaches the game.
 int RunBox(Box& box) {
     const int cancel = box.okCancel ? BOX_ANSWER_CANCEL : BOX_ANSWER_OK;
     DrawBox(box);
@@ -128,7 +129,7 @@ int RunBox(Box& box) {
             DrawBox(box);
             doupdate();
         }
-        if (!PullKeys()) {
+        if (TerminalGone() || !PullKeys()) {
             MarkTerminalGone();
             return cancel;
         }
@@ -199,6 +200,7 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
         if (end == std::wstring::npos) break;
         start = end + 1;
     }
+    if (!HoldTypedKeys()) MarkTerminalGone();
     const int answer = RunBox(box);
     if (box.window != nullptr) delwin(box.window);
     RememberExitMessage(title, text);
@@ -206,7 +208,7 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
         CloseScreen();
         return answer;
     }
-    DiscardQueuedKeys();  // what was typed at the box stays with the box
+    ReturnHeldKeys();  // what was typed at the box stays with the box, what came before goes to the game
     touchwin(stdscr);
     wnoutrefresh(stdscr);
     doupdate();

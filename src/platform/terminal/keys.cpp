@@ -1,4 +1,5 @@
-// Keys: the one input path of the game and the boxes (terminal bytes, decoded), the wait for input, the US key map.
+// Keys: the one input path of the game and the boxes (terminal bytes, decoded), the keys a box holds back for the
+// game, the wait for input, the US key map.
 #include <langinfo.h>
 #include <poll.h>
 #include <signal.h>
@@ -6,11 +7,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "platform/common/cp437.h"
 #include "platform/common/deadline.h"
@@ -71,27 +74,60 @@ int64_t EscDelayLeft() {
     return left > 0 ? left : 0;
 }
 
+// Reads what the terminal holds, as much as there is room for: 1 when bytes came, 0 when none were
+// waiting, -1 once the terminal is gone.
+int ReadWaitingBytes() {
+    pollfd input = {INPUT_FD, POLLIN, 0};
+    const int ready = poll(&input, 1, 0);
+    if (ready < 0 && errno != EINTR) return -1;
+    if (ready <= 0) return 0;
+    if (input.revents & (POLLNVAL | POLLERR)) return -1;
+    const ssize_t got = read(INPUT_FD, pendingBytes + pendingLength, PENDING_MAX - pendingLength);
+    if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) return -1;
+    if (got < 0) return 0;
+    pendingLength += static_cast<size_t>(got);
+    pendingSince = BackendMilliseconds();
+    Decode(pendingLength == PENDING_MAX);
+    return 1;
+}
+
+// What was typed before a box opened, kept for the game while the box reads its own keys.
+struct {
+    std::vector<DecodedKey> keys;
+    std::vector<unsigned char> bytes;  // an unfinished sequence or a lone Esc, still waiting for its delay
+    int64_t since = 0;
+} heldForGame;
+
 }  // namespace
 
 bool PullKeys() {
-    pollfd input = {INPUT_FD, POLLIN, 0};
-    const int ready = poll(&input, 1, 0);
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready > 0) {
-        if (input.revents & (POLLNVAL | POLLERR)) return false;
-        // Bytes first, even when the Esc delay is over: a game busy elsewhere may find an arrow's
-        // sequence in two parts, and the second part then decides it.
-        const ssize_t got = read(INPUT_FD, pendingBytes + pendingLength, PENDING_MAX - pendingLength);
-        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) return false;
-        if (got > 0) {
-            pendingLength += static_cast<size_t>(got);
-            pendingSince = BackendMilliseconds();
-            Decode(pendingLength == PENDING_MAX);
-            return true;
-        }
-    }
-    if (EscDelayLeft() == 0) Decode(true);
+    // Bytes first, even when the Esc delay is over: a game busy elsewhere may find an arrow's sequence in
+    // two parts, and the second part then decides it.
+    const int got = ReadWaitingBytes();
+    if (got < 0) return false;
+    if (got == 0 && EscDelayLeft() == 0) Decode(true);
     return true;
+}
+
+bool HoldTypedKeys() {
+    int got;
+    while ((got = ReadWaitingBytes()) > 0) {}
+    heldForGame.keys = std::move(decodedKeys);
+    heldForGame.bytes.assign(pendingBytes, pendingBytes + pendingLength);
+    heldForGame.since = pendingSince;
+    decodedKeys.clear();
+    pendingLength = 0;
+    return got == 0;
+}
+
+void ReturnHeldKeys() {
+    DiscardQueuedKeys();
+    decodedKeys = std::move(heldForGame.keys);
+    heldForGame.keys.clear();
+    std::copy(heldForGame.bytes.begin(), heldForGame.bytes.end(), pendingBytes);
+    pendingLength = heldForGame.bytes.size();
+    pendingSince = heldForGame.since;
+    heldForGame.bytes.clear();
 }
 
 bool TakeKey(DecodedKey* key) {

@@ -95,6 +95,11 @@ bool TakeKey(DecodedKey* key);
 void WaitForKeys(int64_t deadline);
 // Drops every queued key, decoded or not, and what the terminal holds unread.
 void DiscardQueuedKeys();
+// As a box opens: everything typed so far (queued, unfinished, and unread in the terminal, all read in first)
+// is set aside for the game, so that the box reads only what comes after. False once the terminal is gone.
+bool HoldTypedKeys();
+// As the box closes: its keys dropped (DiscardQueuedKeys), the ones set aside queued again, in order.
+void ReturnHeldKeys();
 
 // Sound (sound.cpp).
 void OpenAudio();
