@@ -92,17 +92,19 @@ check "a resize under the box redraws the picture centred" wait_until 5 eval 'ce
 tm resize-window -t main -x 120 -y 30
 check "Enter closes it, 'b' typed with it stays with the box, and the picture comes back exactly" \
     eval 'raw main 0d 62 && wait_until 10 hides main "Game paused" && sleep 0.3 && wait_until 5 same_picture main "$WORK/info.cap"'
-check "a key there still acts: 'b' starts the intro, in many colour pairs at once" \
-    eval 'tm send-keys -t main b && wait_for main " VELK VELK VELK" 5 && wait_until 5 cells main pairs 100'
+check "a key there still acts: 'b' starts the intro, in many colour pairs at once (five Rights are typed into it)" \
+    eval 'tm send-keys -t main b && wait_for main " VELK VELK VELK" 5 && tm send-keys -t main Right Right Right Right Right &&
+    wait_until 5 cells main pairs 100'
 check "the intro cue's samples reach the sound device" wait_until 10 eval '[ "$(nonzero_bytes "$WORK/main/audio.raw")" -gt 10000 ]'
 check "the record file's box comes after the intro" wait_for main "High-Scroe file was not found" 15
 check "level 1 idles with fewer than 50 wake-ups a second" \
     eval 'raw main 0d 1b 5b 42 && wait_for main "Current level: 1" 10 && few_wakeups "$(pid_of main)"'
 tm send-keys -t main Down
-check "a key still moves the arrow at once, one row (the Down typed with Enter at the box stayed there)" wait_until 1 cells main "16 1 ► 9 12"
+check "the intro's Rights moved the arrow to column 6 after the box; a key moves it at once, one row (not the box's Down)" \
+    wait_until 1 cells main "16 6 ► 9 12"
 raw main 1b 5b 43 1b 4f 43 1b 5b 31 3b 35 43 1b 62 1b 5b 31 35 7e 1b 5b 3f 39 3b 31 24 71  # then Alt+B, F5, unknown
 check "ESC [ C, ESC O C and ESC [ 1 ; 5 C each move the arrow right; Alt+B, F5 and an unknown sequence do nothing" \
-    wait_until 5 cells main "16 4 ► 9 12"
+    wait_until 5 cells main "16 9 ► 9 12"
 tm send-keys -t main Escape
 sleep 0.5
 check "a lone Esc waits for ESCDELAY=1000 ms, then ends it with 1; terminal mode, screen, cursor and title restored" \
@@ -136,8 +138,8 @@ launch_ready batch 120x30 ESCDELAY=0 &
 launch_ready late &
 wait
 raw batch 62 1b
-check "'b' and Esc read together (ESCDELAY=0): the Esc waits through the intro and answers the record file's box" \
-    eval 'wait_for batch "Current level: 1" 15 && tm send-keys -t batch Escape && ended batch 1'
+check "'b' and Esc read together (ESCDELAY=0): the Esc waits through the intro and the record file's box (Enter), then ends it" \
+    eval 'wait_for batch "High-Scroe file was not found" 15 && tm send-keys -t batch Enter && ended batch 1'
 tm send-keys -t sUSR1 p  # one of them with a box up
 wait_for sUSR1 "Game paused" >/dev/null
 for sig in $signals; do kill "-$sig" "$(pid_of "s$sig")"; done
@@ -184,7 +186,12 @@ check "no terminal at all: exit code 1 at once (within 3 s), the keyboard messag
 REPLAY=${VELK_REPLAY:-$PWD/build/asan/tools/velk-replay/velk-replay}
 for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
 launch_ready over
-timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end cancel &
+timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end cancel & over_bot=$!
+# The bot's last crash (one life left, its arrow run into or past the wall): the bot stopped, Esc typed in the pause.
+last_crash() { tm capture-pane -p -t over | python3 -c 'import sys; sys.path.insert(0, "bench"); from demo_bot import *
+rows = [line.ljust(120) for line in (sys.stdin.read().split("\n") + [""] * 30)[:30]]; arrow, (col, _) = find(rows, ARROW), wall(rows)
+sys.exit(not (lives(rows) == 1 and arrow and col is not None and arrow[1] >= col))'; }
+{ wait_until 60 last_crash && kill "$over_bot" && tm send-keys -t over Escape; } &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 9 --crash-at 11 --end none
 wait
@@ -195,7 +202,9 @@ tm send-keys -t rec Escape
 first_wait=$(awk '$1 == "t" && NF == 2 { print $2; exit }' "$WORK/rec/demo.txt")  # in ms, as the demo keeps time
 check "recording: the game ends as usual with Esc; the demo's clock starts with the program" \
     eval 'ended rec 1 && [ "$first_wait" -lt 10000 ]'
-check "a game lost to its end: the game-over box asks \"Do you want to try again?\", and Cancel ends it with 0" ended over 0
+check "a game lost to its end: the game-over box (\"Do you want to try again?\") leaves the Esc to the game; → Enter: Cancel, 0" \
+    eval 'wait_for over "try again?" && tm send-keys -t over Right && wait_until 5 cells over "17 59 [ 7 0" &&
+    tm send-keys -t over Enter && ended over 0'
 check "the recorded game replays with no desync" \
     eval '(cd "$WORK/rec" && "$REPLAY" demo.txt >log.txt 2>err.txt) && [ ! -s "$WORK/rec/err.txt" ]'
 check "... it holds the pause box, a lost life and wall steps" eval 'grep -q "Game paused" "$WORK/rec/log.txt" &&
