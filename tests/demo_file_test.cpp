@@ -11,7 +11,7 @@ const std::string HEADER = DemoHeaderLine();
 // One line of each kind, as the writer writes them.
 const std::string BODY =
     "s 1800000000\nt\ns\ns -1\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
-    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2\nf VELKGAME.CFG 1\ne -1\n";
+    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2 1250\nb 1\nf VELKGAME.CFG 1\ne -1\n";
 
 std::string ErrorOf(const std::string& text, Demo& demo) {  // "" when the text reads
     std::string error;
@@ -25,7 +25,7 @@ TEST(DemoFile, WhatIsWrittenReadsBackTheSame) {
     for (const DemoEvent& event : demo.events) AppendDemoEvent(written, event);
     EXPECT_EQ(written, HEADER + BODY);
     // Read as meant where the recorded demos' playback does not look: a negative calendar step, a mouse record.
-    ASSERT_EQ(demo.events.size(), 18u);
+    ASSERT_EQ(demo.events.size(), 19u);
     EXPECT_EQ(demo.events[3].value, -1);
     ASSERT_EQ(demo.events[8].records.size(), 5u);
     EXPECT_EQ(demo.events[8].records[1].eventType, INPUT_MOUSE_EVENT);
@@ -35,7 +35,7 @@ TEST(DemoFile, DamageIsRefusedAtItsLine) {
     struct Case { std::string text; const char* error; } const cases[] = {
         {"", "demo:0: empty"},
         {"GIF89a\n", "demo:1: not a VELK demo"},
-        {"VELKDEMO 2 " + std::string(DemoGameVersion()) + "\n", "demo:1: a demo of format 2;"},
+        {"VELKDEMO 3 " + std::string(DemoGameVersion()) + "\n", "demo:1: a demo of format 3;"},
         {HEADER + "t 5\nt 1", "demo:3: the line is cut off"},
         {HEADER + "t 5\nt -1\n", "demo:3: not a time step: '-1'"},
         {HEADER + "t 05\n", "demo:2: not a time step"},

@@ -4,5 +4,7 @@
 
 int main(int argc, char** argv) {
     PlatformStartProgram(argc, argv);
-    return GameMain();
+    // The platform ends the process, as it does for every other way out (a watched demo then ends with the
+    // viewer's status rather than the recorded game's).
+    PlatformExitProcess(GameMain());
 }

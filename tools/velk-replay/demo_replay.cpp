@@ -2,6 +2,8 @@
 // the recorded times; the demo's box answers become the script's.
 #include "demo_replay.h"
 
+#include <algorithm>
+
 #include "platform/backend.h"
 #include "platform/demo/demo_layer.h"
 #include "platform/scripted/scripted_platform.h"
@@ -9,13 +11,14 @@
 Script ArmDemoPlayback(Demo demo) {
     Script script;
     for (const DemoEvent& event : demo.events) {
-        if (event.kind == DemoEventKind::Box) script.boxes.push_back({event.value == BOX_ANSWER_OK, 0});
+        // The box stays up in virtual time as long as it was recorded up (a GIF shows it so).
+        if (event.kind == DemoEventKind::Box) script.boxes.push_back({event.value == BOX_ANSWER_OK, std::max<int64_t>(event.upFor, 0)});
     }
     DemoPacing pacing;
     pacing.paceTo = [](int64_t demoMilliseconds) { ScriptedAdvanceClock(demoMilliseconds - BackendMilliseconds()); };
     pacing.ended = [] { ScriptedEndRun(); };
     pacing.outOfStep = [](const std::string& why) { throw DemoOutOfStep{why}; };
-    pacing.showBoxes = true;
+    pacing.logsToBackend = true;
     StartDemoPlayback(std::move(demo), std::move(pacing));
     return script;
 }

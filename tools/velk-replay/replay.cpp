@@ -6,9 +6,9 @@
 ScriptedRunResult Replay(const Script& script, std::ostream& log) {
     ScriptedBegin(script, log);
     try {
-        ScriptedGameReturned(GameMain());
+        PlatformExitProcess(GameMain());
     } catch (const ScriptedRunStopped&) {
-        // The game ended the process from inside, or the script's end came: the log already says which.
+        // The game ended (its exit logged), or the script's end came: the log already says which.
     }
     return ScriptedFinish();
 }

@@ -130,8 +130,11 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
                 event.records.insert(event.records.end(), static_cast<size_t>(count), record);
             }
             return "";
-        case DemoEventKind::Box:
-            return args != 1 ? "a box takes its answer" : number(1, 0, INT32_MAX, "a box answer");
+        case DemoEventKind::Box: {
+            if (args != 1 && args != 2) return "a box takes its answer and how long it was up";
+            if (args == 2 && !ParseDecimal(words[2], 0, MAX_NUMBER, event.upFor)) return "not a time a box was up: '" + words[2] + "'";
+            return number(1, 0, INT32_MAX, "a box answer");
+        }
         case DemoEventKind::Save:
             if (args != 2) return "a save takes a file name and its result";
             return ValidName(words[1]) ? number(2, 0, 1, "a save result") : named();
@@ -208,6 +211,7 @@ void AppendDemoEvent(std::string& out, const DemoEvent& event) {
     } else if (!(event.failed && event.kind == DemoEventKind::Count) && !(event.value == 0 && ZeroByTag(event.kind))) {
         out += ' ' + std::to_string(event.value);
     }
+    if (event.kind == DemoEventKind::Box && event.upFor >= 0) out += ' ' + std::to_string(event.upFor);
     if (event.failed && (event.kind == DemoEventKind::Count || event.kind == DemoEventKind::Read ||
                          event.kind == DemoEventKind::FileData)) {
         out += " fail";
@@ -238,7 +242,7 @@ bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std
             if (words[0] != MAGIC) return fail("not a VELK demo (it does not start with 'VELKDEMO')");
             int64_t format = 0;
             if (words.size() != 3 || !ParseDecimal(words[1], 1, 999, format)) return fail("not a demo header line");
-            if (format != DEMO_FORMAT_VERSION) {
+            if (format > DEMO_FORMAT_VERSION) {
                 return fail("a demo of format " + words[1] + "; this game plays format " +
                             std::to_string(DEMO_FORMAT_VERSION));
             }

@@ -7,7 +7,8 @@
 
 #include "platform/platform.h"
 
-constexpr int DEMO_FORMAT_VERSION = 1;
+// Format 2 added how long each box was up; format 1 demos still play (their boxes without a time).
+constexpr int DEMO_FORMAT_VERSION = 2;
 constexpr size_t MAX_DEMO_BYTES = size_t{64} << 20;
 
 // Each kind is the tag that starts its line.
@@ -18,7 +19,7 @@ enum class DemoEventKind : char {
     Calendar = 's',  // a calendar reading: value is the seconds since the calendar reading before (the first: 1970)
     Count = 'n',     // an input count: value is the records pending, or failed
     Read = 'r',      // an input read: records (a run of equal ones written once, "*COUNT"), or failed
-    Box = 'b',       // a message box: value is the button pressed
+    Box = 'b',       // a message box: value is the button pressed, upFor how long it was up
     Save = 'f',      // a file save: name, value is its result
     FileSize = 'z',  // a file's size: name, value is the size (-1: no file that can be read)
     FileData = 'd',  // a file read: name, value is the offset, bytes what was read, or failed
@@ -31,6 +32,7 @@ struct DemoEvent {
     DemoEventKind kind = DemoEventKind::Clock;
     bool failed = false;
     int64_t value = 0;
+    int64_t upFor = -1;  // a box: the milliseconds from its opening to its answer (-1: not recorded)
     uint64_t hash = 0;
     std::string name;
     std::vector<InputRecord> records;

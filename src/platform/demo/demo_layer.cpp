@@ -156,7 +156,7 @@ void PlatformBringToFront(WindowHandle window) { BackendBringToFront(window); }
 void PlatformPlaySound(const char* name) { BackendPlaySound(name); }
 void PlatformTypeCharacter(char character) {
     Flush();
-    BackendTypeCharacter(character);
+    if (!Playing() || layer.pacing.logsToBackend) BackendTypeCharacter(character);
 }
 
 void PlatformPresent(const Cell* cells) {
@@ -265,17 +265,21 @@ int64_t PlatformCalendarSeconds() {
 int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style) {
     CheckPictures();
     if (Playing()) {
-        const int answer = static_cast<int>(Take(DemoEventKind::Box).value);
-        if (layer.pacing.showBoxes && BackendMessageBox(owner, text, title, style) != answer) {
+        const DemoEvent& event = Take(DemoEventKind::Box);
+        const int answer = static_cast<int>(event.value);
+        if (layer.pacing.logsToBackend && BackendMessageBox(owner, text, title, style) != answer) {
             OutOfStep(std::string("the box \"") + title + "\" was answered otherwise");
         }
+        if (layer.pacing.showBox) layer.pacing.showBox(text, title, style, answer, event.upFor);
         return answer;
     }
     Flush();
+    const int64_t opened = BackendMilliseconds();
     const int answer = BackendMessageBox(owner, text, title, style);
     if (Recording()) {
         DemoEvent event = Event(DemoEventKind::Box);
         event.value = answer;
+        event.upFor = BackendMilliseconds() - opened;
         Write(std::move(event));
     }
     return answer;
@@ -334,6 +338,10 @@ void PlatformExitProcess(int code) {
     CheckPictures();
     if (Playing() && layer.next < layer.demo.events.size() && Take(DemoEventKind::Exit).value != code) {
         OutOfStep("the game ended with exit code " + std::to_string(code) + ", not as recorded");
+    }
+    if (Playing() && layer.pacing.gameExited) {
+        layer.pacing.gameExited(code);
+        std::abort();
     }
     if (Recording()) {
         DemoEvent event = Event(DemoEventKind::Exit);

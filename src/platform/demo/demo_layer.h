@@ -16,8 +16,13 @@ struct DemoPacing {
     std::function<void()> ended;
     // The game did something other than what the demo holds; why says when and what. Must not return.
     std::function<void(const std::string& why)> outOfStep;
-    // Whether the game's boxes go to the backend too (they must answer as the demo does).
-    bool showBoxes = false;
+    // Shows a box the player saw, for about as long as it was up (upFor ms; -1: not recorded), then returns.
+    std::function<void(const char* text, const char* title, unsigned style, int answer, int64_t upFor)> showBox;
+    // The game ended the process with code. Must not return; without it the backend ends it with that code.
+    std::function<void(int code)> gameExited;
+    // Whether the game's boxes and its exit key go to the backend too, for a backend that logs them (the boxes
+    // must answer as the demo does). A viewer's terminal must not get the exit key.
+    bool logsToBackend = false;
 };
 
 // Every answer the backend gives from now on is written to path, before each wait, pause, box and the exit.

@@ -1,4 +1,5 @@
 // The program's own options (--record, --play, --speed) and watching a demo at the pace it was played.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,10 @@ namespace {
 
 constexpr int EXIT_BAD_COMMAND_LINE = 2;
 constexpr int EXIT_OUT_OF_STEP = 3;
+constexpr int64_t PRESSED_SHOWN_MS = 250;   // a watched box shows its pressed button this long before it closes
+constexpr int64_t UNTIMED_BOX_MS = 1000;    // how long a box of a demo that did not record it is shown
+const char* const NOTE_PLAYING = "VELK demo: Space pauses, Esc stops";
+const char* const NOTE_PAUSED = "VELK demo paused: Space goes on, Esc stops";
 
 struct Watch {
     double speed = 1;
@@ -39,6 +44,7 @@ void TakeViewerKeys(Watch& watch) {
                 watch.start += now - watch.pausedAt;
                 watch.pausedAt = -1;
             }
+            BackendShowViewerNote(watch.pausedAt < 0 ? NOTE_PLAYING : NOTE_PAUSED);
         }
     }
 }
@@ -49,25 +55,53 @@ void TakeViewerKeys(Watch& watch) {
     std::exit(EXIT_BAD_COMMAND_LINE);
 }
 
+// Returns once the demo's clock reading is due on the backend's clock, taking the viewer's keys meanwhile.
+void PaceTo(Watch& watch, int64_t demoMilliseconds) {
+    const int64_t offset = std::llround(static_cast<double>(demoMilliseconds) / watch.speed);
+    if (!watch.started) {
+        watch.started = true;
+        watch.start = BackendMilliseconds() - offset;
+        BackendShowViewerNote(NOTE_PLAYING);
+    }
+    for (;;) {
+        TakeViewerKeys(watch);
+        if (watch.pausedAt < 0 && BackendMilliseconds() >= watch.start + offset) return;
+        BackendWaitForInput(watch.pausedAt < 0 ? watch.start + offset : NO_DEADLINE);
+    }
+}
+
+// Holds the demo where it is for milliseconds of its own time: everything after comes that much later.
+void Hold(Watch& watch, int64_t milliseconds) {
+    PaceTo(watch, DemoClock());
+    watch.start += std::llround(static_cast<double>(milliseconds) / watch.speed);
+    PaceTo(watch, DemoClock());
+}
+
+// A box as the player saw it: up as long as it was, its pressed button shown just before it closes. The demo's
+// clock readings after a box include its time, so a timed box is paced to them; an untimed one holds the demo.
+void ShowBox(Watch& watch, const char* text, const char* title, unsigned style, int answer, int64_t upFor) {
+    const int64_t shown = upFor >= 0 ? upFor : UNTIMED_BOX_MS;
+    const int64_t pressed = std::min(shown, PRESSED_SHOWN_MS);
+    const int64_t opened = DemoClock();
+    BackendShowDemoBox(text, title, style, 0);
+    upFor >= 0 ? PaceTo(watch, opened + shown - pressed) : Hold(watch, shown - pressed);
+    BackendShowDemoBox(text, title, style, answer);
+    upFor >= 0 ? PaceTo(watch, opened + shown) : Hold(watch, pressed);
+    BackendHideDemoBox();
+}
+
 }  // namespace
 
 DemoPacing WatchingPacing(double speed) {
     auto watch = std::make_shared<Watch>();
     watch->speed = speed;
     DemoPacing pacing;
-    pacing.paceTo = [watch](int64_t demoMilliseconds) {
-        const int64_t offset = std::llround(static_cast<double>(demoMilliseconds) / watch->speed);
-        if (!watch->started) {
-            watch->started = true;
-            watch->start = BackendMilliseconds() - offset;
-        }
-        const auto due = [&] { return watch->start + offset; };
-        for (;;) {
-            TakeViewerKeys(*watch);
-            if (watch->pausedAt < 0 && BackendMilliseconds() >= due()) return;
-            BackendWaitForInput(watch->pausedAt < 0 ? due() : NO_DEADLINE);
-        }
+    pacing.paceTo = [watch](int64_t demoMilliseconds) { PaceTo(*watch, demoMilliseconds); };
+    pacing.showBox = [watch](const char* text, const char* title, unsigned style, int answer, int64_t upFor) {
+        ShowBox(*watch, text, title, style, answer, upFor);
     };
+    // The recorded game's exit status (and its exit key) are the recorded player's, not the viewer's.
+    pacing.gameExited = [](int) { BackendExitProcess(0); };
     pacing.ended = [] {
         BackendMessageBox(nullptr, "The demo ends here.", "VELK Demo", BOX_OK);
         BackendExitProcess(0);

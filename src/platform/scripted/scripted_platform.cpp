@@ -215,11 +215,6 @@ void ScriptedBegin(const Script& script, std::ostream& log) {
     vp.failures = script.failures;
 }
 
-void ScriptedGameReturned(int exitCode) {
-    LogLine() << "exit " << exitCode << '\n';
-    vp.exitCode = exitCode;
-}
-
 ScriptedRunResult ScriptedFinish() {
     *vp.log << "presents " << vp.presents << '\n' << "screen\n" << PictureAsText(vp.picture);
     vp.log->flush();
@@ -246,3 +241,8 @@ void ScriptedSetBusyWaits(bool busy) { vp.busyWaits = busy; }
 
 void ScriptedAdvanceClock(int64_t milliseconds) { vp.now += std::max<int64_t>(milliseconds, 0); }
 
+
+// The scripted platform logs the game's own boxes; a watched demo's are not its business.
+void BackendShowDemoBox(const char*, const char*, unsigned, int) {}
+void BackendHideDemoBox() {}
+void BackendShowViewerNote(const char*) {}

@@ -22,8 +22,6 @@ struct ScriptedRunStopped {};
 // Arms the virtual platform with a script and the stream the log goes to; time starts at 0. The game's
 // own globals are the driver's to reset between runs in one process.
 void ScriptedBegin(const Script& script, std::ostream& log);
-// Logs the exit code when the game's entry function returned normally.
-void ScriptedGameReturned(int exitCode);
 // Writes the log's tail (present count and the final picture) and tells how the run went.
 ScriptedRunResult ScriptedFinish();
 

@@ -216,3 +216,8 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
 }
 
 void BackendBringToFront(WindowHandle) {}
+
+// Watching a demo (not shown yet).
+void BackendShowDemoBox(const char*, const char*, unsigned, int) {}
+void BackendHideDemoBox() {}
+void BackendShowViewerNote(const char*) {}

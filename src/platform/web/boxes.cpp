@@ -16,3 +16,8 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
 
 // The page is always the front window.
 void BackendBringToFront(WindowHandle) {}
+
+// Watching a demo (not shown yet).
+void BackendShowDemoBox(const char*, const char*, unsigned, int) {}
+void BackendHideDemoBox() {}
+void BackendShowViewerNote(const char*) {}

@@ -11,3 +11,8 @@ int BackendMessageBox(WindowHandle owner, const char* text, const char* title, u
 void BackendBringToFront(WindowHandle window) {
     SetForegroundWindow(static_cast<HWND>(window));
 }
+
+// Watching a demo (not shown yet).
+void BackendShowDemoBox(const char*, const char*, unsigned, int) {}
+void BackendHideDemoBox() {}
+void BackendShowViewerNote(const char*) {}
