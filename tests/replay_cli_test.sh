@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# velk-replay as a command: exit codes, error messages, standard input, determinism and the log's tail.
+# velk-replay as a command: exit codes, error messages, standard input, determinism and the log's tail; the demos it
+# refuses or reads.
 set -u
 replay=$(realpath "$1")
 demo=$(realpath "$(dirname "$0")/demos/level-climb.demo")
@@ -56,6 +57,13 @@ check "a demo of another version: exit 2, one line, nothing run" eval '[ $code -
 sed '0,/^p /s/^p ./p x/' "$demo" >bad.demo
 run bad.demo
 check "a damaged line: exit 2 at its line" eval '[ $code -eq 2 ] && grep -q "^bad.demo:[0-9]*: a picture check" err.txt'
+printf '{"version": 2}\n' >cast.json && run cast.json
+check "another program's text: one line saying so" test "$(cat err.txt)" = "cast.json:1: unknown directive '{\"version\":': neither a script nor a VELK demo"
+"$replay" "$demo" >lf.txt 2>&1 && sed 's/$/\r/' "$demo" >crlf.demo && printf '\r\n\n' >>crlf.demo && run crlf.demo
+check "CRLF line ends and empty lines at the end: played as the demo itself" eval '[ $code -eq 0 ] && cmp -s lf.txt out.txt && [ ! -s err.txt ]'
+head -c -1 "$demo" >cut.demo && run cut.demo && lines=$(wc -l <"$demo")
+check "a cut last line: played up to the line before, which it names" eval '[ $code -eq 0 ] && tail -n 33 out.txt | grep -q "^[0-9]* end$" &&
+    [ "$(cat err.txt)" = "cut.demo:$lines: the last line is cut off; playing the demo up to line $((lines - 1))" ]'
 sed '0,/^p /s/^p ...../p 12345/' "$demo" >other.demo
 run other.demo
 check "a picture unlike the recorded one: exit 3, when and what" eval '[ $code -eq 3 ] &&

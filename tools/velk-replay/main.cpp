@@ -109,7 +109,12 @@ int main(int argc, char** argv) {
     Script script;
     Demo demo;
     std::string error;
-    if (isDemo ? !ParseDemo(text, name, demo, error) : !ParseScript(text, name, script, error)) {
+    if (!isDemo && LooksBinary(text)) {
+        error = name + ":1: neither a VELK demo nor a script: " + DescribeStart(text);
+    } else if (isDemo ? ParseDemo(text, name, demo, error) : ParseScript(text, name, script, error)) {
+        if (!demo.note.empty()) std::cerr << demo.note << '\n';
+    }
+    if (!error.empty()) {
         std::cerr << error << '\n';
         return EXIT_BAD_INPUT;
     }

@@ -222,6 +222,32 @@ void AppendDemoEvent(std::string& out, const DemoEvent& event) {
     out += '\n';
 }
 
+bool LooksBinary(const std::string& text) {
+    for (size_t i = 0; i < text.size() && i < 4096; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return true;
+    }
+    return false;
+}
+
+std::string DescribeStart(const std::string& text) {
+    const bool binary = LooksBinary(text);
+    std::string shown;
+    for (size_t i = 0; i < text.size() && i < (binary ? 8u : 24u); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!binary && (c == '\r' || c == '\n')) break;
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '\'') {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    if (!binary) return "text starting '" + shown + "'";
+    return (text.rfind("\x1f\x8b", 0) == 0 ? "gzip-compressed data, starting " : "binary data, starting ") + shown;
+}
+
 bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std::string& error) {
     demo = Demo{};
     int lineNumber = 0;
@@ -231,15 +257,19 @@ bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std
         error = name + ":" + std::to_string(lineNumber) + ": " + why;
         return false;
     };
-    size_t start = 0;
-    while (start < text.size()) {
-        ++lineNumber;
+    if (text.empty()) return fail("empty: not a VELK demo");
+    ++lineNumber;
+    if (text.compare(0, text.find_first_of(" \r\n"), MAGIC) != 0) return fail("not a VELK demo: " + DescribeStart(text));
+    // A recording cut short inside a line loses that line only; damage anywhere else is refused.
+    const size_t whole = text.rfind('\n') + 1;
+    if (whole == 0) return fail("the line is cut off: the file ends inside it");
+    int lastWhole = 0, emptyFrom = 0;
+    for (size_t start = 0; start < whole; lineNumber++) {
         const size_t end = text.find('\n', start);
-        if (end == std::string::npos) return fail("the line is cut off: the file ends inside it");
-        const std::vector<std::string> words = SplitWords(text.substr(start, end - start));
+        const size_t length = end - start - (end > start && text[end - 1] == '\r' ? 1 : 0);
+        const std::vector<std::string> words = SplitWords(text.substr(start, length));
         start = end + 1;
         if (lineNumber == 1) {
-            if (words[0] != MAGIC) return fail("not a VELK demo (it does not start with 'VELKDEMO')");
             int64_t format = 0;
             if (words.size() != 3 || !ParseDecimal(words[1], 1, 999, format)) return fail("not a demo header line");
             if (format > DEMO_FORMAT_VERSION) {
@@ -250,15 +280,29 @@ bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std
                 return fail("made by VELK " + words[2].substr(0, 20) + "; this is VELK " + DemoGameVersion());
             }
             demo.gameVersion = words[2];
+            lastWhole = 1;
             continue;
+        }
+        // Editors and transfers leave empty lines at the end; between events one is damage.
+        if (length == 0) {
+            emptyFrom = emptyFrom != 0 ? emptyFrom : lineNumber;
+            continue;
+        }
+        if (emptyFrom != 0) {
+            lineNumber = emptyFrom;
+            return fail("an empty line between events");
         }
         DemoEvent event;
         if (!KnownTag(words[0], event.kind)) return fail("not a demo event: '" + words[0].substr(0, 20) + "'");
         const std::string why = ParseEvent(words, event);
         if (!why.empty()) return fail(why.substr(0, 120));
         demo.events.push_back(std::move(event));
+        lastWhole = lineNumber;
     }
-    if (lineNumber == 0) return fail("empty: not a VELK demo");
+    if (whole < text.size()) {
+        demo.note = name + ":" + std::to_string(lineNumber) + ": the last line is cut off; playing the demo up to line " +
+                    std::to_string(lastWhole);
+    }
     return true;
 }
 

@@ -42,6 +42,7 @@ struct DemoEvent {
 struct Demo {
     std::string gameVersion;
     std::vector<DemoEvent> events;
+    std::string note;  // one line for the viewer about a demo read with a flaw (its last line cut off), or ""
 };
 
 // This build's game version, which a demo must have been made by.
@@ -51,8 +52,14 @@ std::string DemoHeaderLine();
 // Appends one event's line, newline included.
 void AppendDemoEvent(std::string& out, const DemoEvent& event);
 
-// Reads a demo's text. On anything but a whole demo of this format and game version, returns false with
-// error set to "NAME:LINE: why".
+// Reads a demo's text: lines may end in CRLF and empty lines may follow the last event. A last line cut off
+// (a recording killed or failed while writing it) is dropped, saying so in demo.note. On anything else but a
+// whole demo of this format and game version, returns false with error set to "NAME:LINE: why".
 bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std::string& error);
+// Whether text holds bytes no text file has: what velk-replay must not read as a script either.
+bool LooksBinary(const std::string& text);
+// What text that is not a demo starts with, for a one-line refusal ("gzip-compressed data, starting \x1f\x8b...",
+// "text starting '...'"): a few bytes, none of them raw.
+std::string DescribeStart(const std::string& text);
 // Reads a demo file (refusing one over MAX_DEMO_BYTES); false with error set to one line saying why.
 bool ReadDemoFile(const std::string& path, Demo& demo, std::string& error);

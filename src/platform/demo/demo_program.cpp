@@ -140,6 +140,8 @@ void PlatformStartProgram(int argc, char** argv) {
     if (play != nullptr) {
         Demo demo;
         if (!ReadDemoFile(play, demo, error)) Refuse(error);
+        // Said before the game takes the screen: a terminal shows it again when the game gives the screen back.
+        if (!demo.note.empty()) std::fprintf(stderr, "%s\n", demo.note.c_str());
         StartDemoPlayback(std::move(demo), WatchingPacing(speed));
     }
 }

@@ -75,7 +75,7 @@ std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Scr
         script.boxes.push_back({words[1] == "ok", words.size() == 3 ? number : 0});
         return "";
     }
-    if (directive != "at") return "unknown directive '" + directive + "'";
+    if (directive != "at") return "unknown directive '" + directive.substr(0, 24) + "'";
     sawAt = true;
     if (words.size() < 3) return "at takes a time and an event";
     int64_t time = 0;
@@ -109,6 +109,7 @@ bool ParseScript(const std::string& text, const std::string& name, Script& scrip
     int lineNumber = 0;
     bool sawAt = false;
     int64_t boxDelays = 0;
+    bool readOne = false;
     while (std::getline(lines, line)) {
         ++lineNumber;
         const size_t comment = line.find('#');
@@ -117,11 +118,14 @@ bool ParseScript(const std::string& text, const std::string& name, Script& scrip
         std::vector<std::string> words;
         for (std::string word; wordStream >> word;) words.push_back(word);
         if (words.empty()) continue;
-        const std::string why = ParseLine(words, lineNumber, script, sawAt, boxDelays);
+        std::string why = ParseLine(words, lineNumber, script, sawAt, boxDelays);
+        // Another program's text fails at its first line: say what it is not, rather than which word is wrong.
+        if (!why.empty() && !readOne && why.rfind("unknown directive", 0) == 0) why += ": neither a script nor a VELK demo";
         if (!why.empty()) {
             error = name + ":" + std::to_string(lineNumber) + ": " + why;
             return false;
         }
+        readOne = true;
     }
     std::stable_sort(script.records.begin(), script.records.end(),
                      [](const ScriptRecord& a, const ScriptRecord& b) { return a.time < b.time; });
