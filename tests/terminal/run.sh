@@ -182,10 +182,10 @@ check "no terminal at all: exit code 1 at once (within 3 s), the keyboard messag
 
 # Demos: a game recorded live (keys at real moments by bench/demo_bot.py: the pause box, wall steps, a lost life)
 # plays back headless with no desync and ends on the picture tmux showed last; a killed game's demo plays up to
-# the kill.
+# the kill; a game recorded onto a full device says so once the terminal is back.
 REPLAY=${VELK_REPLAY:-$PWD/build/asan/tools/velk-replay/velk-replay}
 for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
-launch_ready over
+launch_ready over 120x30 VELK_ARGS="--record /dev/full"
 timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end cancel & over_bot=$!
 # The bot's last crash (one life left, its arrow run into or past the wall): the bot stopped, Esc typed in the pause.
 last_crash() { tm capture-pane -p -t over | python3 -c 'import sys; sys.path.insert(0, "bench"); from demo_bot import *
@@ -205,6 +205,8 @@ check "recording: the game ends as usual with Esc; the demo's clock starts with 
 check "a game lost to its end: the game-over box (\"Do you want to try again?\") leaves the Esc to the game; → Enter: Cancel, 0" \
     eval 'wait_for over "try again?" && tm send-keys -t over Right && wait_until 5 cells over "17 59 [ 7 0" &&
     tm send-keys -t over Enter && ended over 0'
+check "... recorded onto /dev/full: the game played on, and its end says the demo holds nothing, and why" shows over \
+    "VELKGAME.exe: the demo '/dev/full' is incomplete (writing it failed: No space left on device); it holds nothing"
 check "the recorded game replays with no desync" \
     eval '(cd "$WORK/rec" && "$REPLAY" demo.txt >log.txt 2>err.txt) && [ ! -s "$WORK/rec/err.txt" ]'
 check "... it holds the pause box, a lost life and wall steps" eval 'grep -q "Game paused" "$WORK/rec/log.txt" &&

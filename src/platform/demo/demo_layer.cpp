@@ -3,12 +3,12 @@
 #include "platform/demo/demo_layer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/demo/demo_writer.h"
 
 namespace {
 
@@ -22,9 +22,6 @@ struct Layer {
     bool presented = false;
     bool folding = false;  // pictures changed since the last check
     uint64_t fold = 0;     // their hashes folded in order
-    // Recording
-    std::FILE* file = nullptr;
-    std::string unwritten;
     // Playing
     Demo demo;
     size_t next = 0;
@@ -46,25 +43,22 @@ bool Playing() { return layer.mode == Mode::Play; }
 // The events are written before everything that may block or end the game (a wait, a pause, a box, the exit
 // key, the exit), and so at least once a second: a kill loses nothing before the wait it came in, and no write
 // stands between a key and its picture. The browser never runs exit handlers, hence the exit key.
-void Flush() {
-    if (layer.file == nullptr || layer.unwritten.empty()) return;
-    std::fwrite(layer.unwritten.data(), 1, layer.unwritten.size(), layer.file);
-    std::fflush(layer.file);
-    layer.unwritten.clear();
-}
+void Flush() { FlushDemo(); }
 
-void Write(DemoEvent event) {
-    AppendDemoEvent(layer.unwritten, event);
-    if (layer.unwritten.size() >= 4096) Flush();
-}
+void Write(DemoEvent event) { AppendToDemo(event, layer.clock); }
 
 void CheckPictures();
 
 void CloseRecording() {
     if (Recording()) CheckPictures();
-    Flush();
-    if (layer.file != nullptr) std::fclose(layer.file);
-    layer.file = nullptr;
+    CloseDemoWriter();
+}
+
+// Registered before the backend's own exit handlers, so it runs after them: a terminal is given back by then, and
+// the line about a failed write is seen.
+void CloseRecordingAtExit() {
+    CloseRecording();
+    if (!DemoWriteFailure().empty()) std::fprintf(stderr, "%s\n", DemoWriteFailure().c_str());
 }
 
 // A clock reading taken while recording, written as the step from the one before.
@@ -354,16 +348,10 @@ void PlatformExitProcess(int code) {
 
 bool StartDemoRecording(const std::string& path, std::string& error) {
     StopDemo();
-    layer.file = std::fopen(path.c_str(), "wb");
-    if (layer.file == nullptr) {
-        error = "cannot write the demo '" + path + "': " + std::strerror(errno);
-        return false;
-    }
+    if (!OpenDemoWriter(path, error)) return false;
     layer.mode = Mode::Record;
-    layer.unwritten = DemoHeaderLine();
-    Flush();
     static bool closesAtExit = false;
-    if (!closesAtExit) closesAtExit = std::atexit(CloseRecording) == 0;
+    if (!closesAtExit) closesAtExit = std::atexit(CloseRecordingAtExit) == 0;
     return true;
 }
 

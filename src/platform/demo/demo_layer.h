@@ -25,8 +25,10 @@ struct DemoPacing {
     bool logsToBackend = false;
 };
 
-// Every answer the backend gives from now on is written to path, before each wait, pause, box and the exit.
-// False with error set when the file cannot be made.
+// Every answer the backend gives from now on is written to path, before each wait, pause, box and the exit. A write
+// that fails ends the recording but not the game; the process's normal end then says so on standard error, once a
+// backend's own exit handlers (registered after this) gave the terminal back. False with error set when the file
+// cannot be made.
 bool StartDemoRecording(const std::string& path, std::string& error);
 // From now on the game's questions are answered from demo.
 void StartDemoPlayback(Demo demo, DemoPacing pacing);
