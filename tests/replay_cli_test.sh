@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# velk-replay as a command: exit codes, error messages, standard input, determinism and the log's tail; the demos it
-# refuses or reads.
+# velk-replay and VELKGAME.exe as commands: exit codes, error messages, standard input, determinism and the log's tail;
+# the demos they refuse or read, and what --record will not write over.
 set -u
 replay=$(realpath "$1")
+game=$(realpath "${2:-/nonexistent}")
 demo=$(realpath "$(dirname "$0")/demos/level-climb.demo")
 STAGE="replay command"
 . "$(dirname "$0")/lib.sh"
@@ -57,6 +58,8 @@ check "a demo of another version: exit 2, one line, nothing run" eval '[ $code -
 sed '0,/^p /s/^p ./p x/' "$demo" >bad.demo
 run bad.demo
 check "a damaged line: exit 2 at its line" eval '[ $code -eq 2 ] && grep -q "^bad.demo:[0-9]*: a picture check" err.txt'
+gzip -nc "$demo" >zipped.demo && run zipped.demo
+check "a compressed demo: exit 2, one line saying so, no raw byte" eval '[ $code -eq 2 ] && [ "$(cat err.txt)" = "zipped.demo:1: neither a VELK demo nor a script: gzip-compressed data, starting \\x1f\\x8b\\x08\\x00\\x00\\x00\\x00\\x00" ]'
 printf '{"version": 2}\n' >cast.json && run cast.json
 check "another program's text: one line saying so" test "$(cat err.txt)" = "cast.json:1: unknown directive '{\"version\":': neither a script nor a VELK demo"
 "$replay" "$demo" >lf.txt 2>&1 && sed 's/$/\r/' "$demo" >crlf.demo && printf '\r\n\n' >>crlf.demo && run crlf.demo
@@ -76,4 +79,26 @@ check "box delays past the clock exit 2 at their line" eval '[ "$code" -eq 2 ] &
 head -c $((64 << 20)) /dev/zero | tr '\0' '#' > huge.txt && echo >> huge.txt
 run huge.txt
 check "a script over 64 MiB exits 2 with a message" eval '[ "$code" -eq 2 ] && grep -q "larger than 64 MiB" err.txt'
+
+# VELKGAME.exe: --record refuses before anything starts, with one line and exit 2, the game's own files by any path
+# (made yet or not) and an existing file without --overwrite, making or changing no file; --play's exit statuses.
+if [ -x "$game" ]; then
+    sums() { cksum VELKGAME.exe VELKGSND?.wav kept.demo; }
+    rm -f VELKGAME.CFG && ln -s VELKGSND3.wav sound && cp "$demo" kept.demo && before=$(sums)
+    for row in "VELKGAME.CFG|record file VELKGAME.CFG" "sound|sound VELKGSND3.wav" "./VELKGAME.exe|program VELKGAME.exe" \
+        "adir/../velkgsnd6.wav --overwrite|sound VELKGSND6.wav" "kept.demo|the file exists; --overwrite replaces it"; do
+        "$game" --record ${row%|*} </dev/null >out.txt 2>err.txt; code=$?
+        check "--record ${row%|*}: refused, nothing written" eval '[ $code -eq 2 ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
+            grep -qF -- "${row#*|}" err.txt && [ "$(sums)" = "$before" ] && [ ! -e VELKGAME.CFG ]'
+    done
+    "$game" --overwrite --record kept.demo </dev/null >out.txt 2>err.txt
+    check "--overwrite: an existing demo is replaced by this game's (no terminal: exit 1)" eval '! cmp -s kept.demo "$demo" &&
+        head -1 kept.demo | grep -q ^VELKDEMO && [ "$(tail -1 kept.demo)" = "e 1" ]'
+    # Watched without a terminal, the game still plays from the demo: a damaged one, one it parts from, a cut one.
+    for row in "bad.demo 2 ^bad.demo:[0-9]*: a picture check" "other.demo 3 out of step at [0-9]* ms" "cut.demo 0 The demo ends here"; do
+        read -r file status pattern <<<"$row"
+        "$game" --play "$file" --speed 1000 </dev/null >out.txt 2>err.txt; code=$?
+        check "VELKGAME.exe --play $file: exit $status, said on standard error" eval '[ $code -eq $status ] && grep -q "$pattern" err.txt'
+    done
+fi
 report

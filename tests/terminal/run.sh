@@ -185,7 +185,7 @@ check "no terminal at all: exit code 1 at once (within 3 s), the keyboard messag
 # the kill; a game recorded onto a full device says so once the terminal is back.
 REPLAY=${VELK_REPLAY:-$PWD/build/asan/tools/velk-replay/velk-replay}
 for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
-launch_ready over 120x30 VELK_ARGS="--record /dev/full"
+launch_ready over 120x30 VELK_ARGS="--record /dev/full --overwrite"
 timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end cancel & over_bot=$!
 # The bot's last crash (one life left, its arrow run into or past the wall): the bot stopped, Esc typed in the pause.
 last_crash() { tm capture-pane -p -t over | python3 -c 'import sys; sys.path.insert(0, "bench"); from demo_bot import *

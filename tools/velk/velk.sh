@@ -3,10 +3,13 @@
 # (A template: CMake fills in the @...@ values for each installed layout.)
 # The game reads its sound files and writes its record in its working folder, so that folder holds links
 # to the installed program and sounds, refreshed at each start so that an upgrade takes effect.
-usage="usage: velk [--help | --version | --record DEMO | --play DEMO [--speed X]]"
+usage="usage: velk [--help | --version | --record DEMO [--overwrite] | --play DEMO [--speed X]]"
+if [ $# -eq 3 ] && [ "$1" = --overwrite ] && [ "$2" = --record ]; then
+    set -- "$2" "$3" "$1"
+fi
 case $#:${1:-}:${3:-} in
 0::) ;;
-2:--record: | 2:--play: | 4:--play:--speed)
+2:--record: | 3:--record:--overwrite | 2:--play: | 4:--play:--speed)
     # The game runs in the player's folder: the demo's path is taken from here.
     case $2 in /*) demo=$2 ;; *) demo=$PWD/$2 ;; esac
     option=$1
@@ -15,7 +18,8 @@ case $#:${1:-}:${3:-} in
 1:--help:)
     echo "$usage"
     echo "Starts the VELK Keyboard Practice Game in this terminal (UTF-8, at least 120x30)."
-    echo "--record DEMO writes a demo of the session; --play DEMO shows one, X times real time with --speed X."
+    echo "--record DEMO writes a demo of the session (--overwrite: over an existing file); --play DEMO shows one,"
+    echo "X times real time with --speed X."
     echo "The record file VELKGAME.CFG is kept in \${XDG_DATA_HOME:-\$HOME/.local/share}/velk."
     exit 0 ;;
 1:--version:)

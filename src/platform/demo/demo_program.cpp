@@ -9,6 +9,7 @@
 
 #include "platform/backend.h"
 #include "platform/demo/demo_layer.h"
+#include "platform/demo/demo_writer.h"
 
 namespace {
 
@@ -116,6 +117,7 @@ DemoPacing WatchingPacing(double speed) {
 void PlatformStartProgram(int argc, char** argv) {
     const char* record = nullptr;
     const char* play = nullptr;
+    bool overwrite = false;
     double speed = 1;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
@@ -123,6 +125,8 @@ void PlatformStartProgram(int argc, char** argv) {
             record = argv[++i];
         } else if (std::strcmp(argv[i], "--play") == 0 && hasValue) {
             play = argv[++i];
+        } else if (std::strcmp(argv[i], "--overwrite") == 0) {
+            overwrite = true;
         } else if (std::strcmp(argv[i], "--speed") == 0 && hasValue) {
             char* end = nullptr;
             speed = std::strtod(argv[++i], &end);
@@ -131,12 +135,15 @@ void PlatformStartProgram(int argc, char** argv) {
             }
         } else {
             Refuse(std::string("VELKGAME.exe: unknown argument '") + argv[i] +
-                   "'; usage: VELKGAME.exe [--record DEMO | --play DEMO [--speed X]]");
+                   "'; usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X]]");
         }
     }
     if (record != nullptr && play != nullptr) Refuse("VELKGAME.exe: --record and --play do not go together");
+    if (overwrite && record == nullptr) Refuse("VELKGAME.exe: --overwrite goes with --record");
     std::string error;
-    if (record != nullptr && !StartDemoRecording(record, error)) Refuse("VELKGAME.exe: " + error);
+    if (record != nullptr && !(DemoTargetAllowed(record, overwrite, error) && StartDemoRecording(record, error))) {
+        Refuse("VELKGAME.exe: " + error);
+    }
     if (play != nullptr) {
         Demo demo;
         if (!ReadDemoFile(play, demo, error)) Refuse(error);

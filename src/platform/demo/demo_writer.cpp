@@ -1,6 +1,7 @@
-// Writing a recording: events written whole, and a failed write remembered for the end.
+// Writing a recording: the target checked before anything starts, events written whole, and a failed write remembered.
 #include "platform/demo/demo_writer.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,47 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// What a demo written over would cost the player: their records, or the game itself.
+struct GameFile {
+    const char* name;
+    const char* what;
+};
+constexpr GameFile GAME_FILES[] = {
+    {"VELKGAME.CFG", "record file"}, {"VELKGAME.exe", "program"}, {"VELKGSND1.wav", "sound"}, {"VELKGSND2.wav", "sound"},
+    {"VELKGSND3.wav", "sound"},      {"VELKGSND4.wav", "sound"},  {"VELKGSND5.wav", "sound"}, {"VELKGSND6.wav", "sound"},
+};
+
+// Without regard to case, as the file systems of Windows and macOS name files.
+bool SameName(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+
+// The game file path is, or nullptr: the same file (device and inode, so any link or path to it), or for a file not
+// made yet, its name in the working folder, the links on the way to it followed.
+const GameFile* GameFileAt(const std::string& path) {
+    std::error_code none;  // a file or folder that is not there is no game file
+    for (const GameFile& file : GAME_FILES) {
+        if (fs::equivalent(path, file.name, none)) return &file;
+    }
+    fs::path at = fs::absolute(path, none);
+    for (int links = 0; links < 40; ++links) {  // the kernel's own limit
+        if (fs::equivalent(at.parent_path(), ".", none)) {
+            for (const GameFile& file : GAME_FILES) {
+                if (SameName(at.filename().string(), file.name)) return &file;
+            }
+        }
+        std::error_code unreadable;
+        if (!fs::is_symlink(fs::symlink_status(at, none))) break;
+        at = at.parent_path() / fs::read_symlink(at, unreadable);
+        if (unreadable) break;
+    }
+    return nullptr;
+}
 
 struct Writer {
     std::FILE* file = nullptr;
@@ -35,6 +77,19 @@ void SayFailure(int error) {
 }
 
 }  // namespace
+
+bool DemoTargetAllowed(const std::string& path, bool overwrite, std::string& error) {
+    std::error_code ec;
+    if (const GameFile* file = GameFileAt(path)) {
+        error = "--record '" + path + "': that is the game's " + file->what + " " + file->name + ", which a demo never replaces";
+        return false;
+    }
+    if (!overwrite && fs::exists(path, ec) && !fs::is_directory(path, ec)) {
+        error = "--record '" + path + "': the file exists; --overwrite replaces it";
+        return false;
+    }
+    return true;
+}
 
 bool OpenDemoWriter(const std::string& path, std::string& error) {
     CloseDemoWriter();
