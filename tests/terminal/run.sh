@@ -194,11 +194,11 @@ sys.exit(not (lives(rows) == 1 and arrow and col is not None and arrow[1] >= col
 { wait_until 60 last_crash && kill "$over_bot" && tm send-keys -t over Escape; } &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 9 --crash-at 11 --end none
-wait
 sleep 1  # the bot's last keys played out
 tm capture-pane -p -t rec >"$WORK/rec/seen.txt"
-kill -KILL "$(pid_of killed)"
 tm send-keys -t rec Escape
+wait
+kill -KILL "$(pid_of killed)"
 first_wait=$(awk '$1 == "t" && NF == 2 { print $2; exit }' "$WORK/rec/demo.txt")  # in ms, as the demo keeps time
 check "recording: the game ends as usual with Esc; the demo's clock starts with the program" \
     eval 'ended rec 1 && [ "$first_wait" -lt 10000 ]'
@@ -218,17 +218,21 @@ rows = [[line.rstrip("\n").ljust(120) for line in open(name, encoding="utf-8").r
 sys.exit(any(a != b and {a, b} - set(" ├┤◘▒█") for x, y in zip(*rows) for a, b in zip(x, y)))' \
     "$WORK/rec/log.txt" "$WORK/rec/seen.txt"
 check "a killed game's demo plays up to the kill" eval '(cd "$WORK/killed" && "$REPLAY" demo.txt | grep -q "^[0-9]* end$")'
-launch watch 120x30 VELK_ARGS="--play ../rec/demo.txt --speed 2"
-wait_for watch "Current level: 1" 20 >/dev/null
+# Watched in a terminal one row taller than the picture, so the note has a line of its own below it.
+NOTE="VELK demo: Space pauses, Esc stops" PAUSED="VELK demo paused: Space goes on, Esc stops"
+launch watch 120x31 VELK_ARGS="--play ../rec/demo.txt --speed 1.5"
+titled() { [ "$(pane watch)" = "1 0 $1" ]; }  # titled TITLE: the watching pane's screen, cursor and title
+check "watching: the note in the terminal's title and on the line below the picture" wait_until 20 eval \
+    'titled "$NOTE" && tm capture-pane -p -t watch | sed -n 31p | grep -qF "$NOTE"'
+check "... the recorded pause box shows over the picture; Space holds it there, the paused note in the title" eval \
+    'wait_for watch "VELK Game Message" 30 && tm send-keys -t watch Space && wait_until 5 titled "$PAUSED" &&
+    tm capture-pane -p -t watch >"$WORK/watch/paused.txt" && sleep 1.5 && same_text watch "$WORK/watch/paused.txt" &&
+    shows watch "Game paused......"'
+tm resize-window -t watch -x 140 -y 40
+check "... a resize redraws the box centred and the note below the picture" \
+    wait_until 5 cells watch "19 61 G 0 7" "35 * V d d"
 tm send-keys -t watch Space
-sleep 0.3
-tm capture-pane -p -t watch >"$WORK/watch/paused.txt"
-sleep 1.5
-check "watching: Space holds the picture" same_text watch "$WORK/watch/paused.txt"
-tm send-keys -t watch Space
-check "... Space goes on" wait_until 5 eval '! same_text watch "$WORK/watch/paused.txt"'
-tm send-keys -t watch Escape
-check "... Esc stops it with exit code 0, the terminal restored; no record file was read or written" \
-    eval 'ended watch 0 && [ ! -e "$WORK/watch/VELKGAME.CFG" ]'
+check "... Space goes on to the recorded Esc: exit code 0, the terminal restored, nothing typed at its prompt, no record file" \
+    eval 'wait_file "$WORK/watch/rc" 60 && ended watch 0 && [ ! -s "$WORK/watch/typed.txt" ] && [ ! -e "$WORK/watch/VELKGAME.CFG" ]'
 
 report

@@ -50,13 +50,15 @@ export async function waitFor(what, test, timeout = 15000) {
   }
 }
 
-// The page as the tests see it: the picture's 30 rows (null while loading), the open box (or false), the notice
-// line, the ended page's text (or false) and the first sound asked for.
+// The page as the tests see it: the picture's 30 rows (null while loading), the open box (or false; a button shown
+// pressed in brackets), the status and notice lines, the ended page's text (or false) and the first sound asked for.
 export const readPage = (page) => page.evaluate(() => {
   const get = (id) => document.getElementById(id), sound = velkPage.sound.log[0];
   return { rows: velkPage.screen.text().match(/.{120}/gs), notices: get('notices').textContent,
+    status: get('status').textContent,
     box: get('box').open && { title: get('box-title').textContent, text: get('box-text').textContent,
-      buttons: [...get('box').querySelectorAll('button:not([hidden])')].map((button) => button.textContent) },
+      buttons: [...get('box').querySelectorAll('button:not([hidden])')].map((button) =>
+        (button.classList.contains('pressed') ? `[${button.textContent}]` : button.textContent)) },
     ended: !get('ended').hidden && get('ended-text').textContent, sound: sound && `${sound.name}:${sound.state}` };
 });
 

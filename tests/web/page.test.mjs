@@ -114,21 +114,36 @@ test('storage that refuses writes shows its line, and the game plays on', async 
     ['Browser storage refused to keep the record high score (QuotaExceededError).', []]);
 });
 
-test('a game ended on the page downloads as a demo that plays there again, keeping the stored record', async () => {
-  const { page, errors } = await openPage(browser, server.url);
-  await startLevel(page, NOT_FOUND);
-  for (const key of ['ArrowDown', 'ArrowRight', 'ArrowRight', 'Escape']) await page.keyboard.press(key);
-  assert.equal(await endedText(page), 'The game has ended (exit code 1).');
-  const demo = await page.evaluate(() => fetch(document.getElementById('ended-demo').href).then((r) => r.text()));
-  assert.match(demo, /^VELKDEMO 1 [0-9.]+\n(.+\n)+$/);
-  await Promise.all([page.waitForEvent('load'),
-    page.setInputFiles('#demo-file', { name: 'game.demo', mimeType: 'text/plain', buffer: Buffer.from(demo) })]);
-  assert.match(await page.evaluate(() => document.getElementById('demo-open').textContent), /^Playing a demo/);
-  assert.equal(await endedText(page, 30000), 'The game has ended (exit code 1).');
-  assert.deepEqual(await page.evaluate(() => velkFiles.settled().then(() =>
-    [document.getElementById('ended-demo'), velkFiles.storedWrites])), [null, 0]);
-  assert.deepEqual(errors, []);
-});
+test('a game ended on the page downloads as a demo that plays there: its box as it was, the note, Esc stops it',
+  async () => {
+    const { page, errors } = await openPage(browser, server.url);
+    await waitForInfoScreen(page);
+    await page.keyboard.press('b');
+    await waitForBox(page);
+    await pause(1000);  // the box is up a second, and so it is when the demo plays
+    await page.keyboard.press('Enter');
+    await waitForLevel(page, 1);
+    await pause(1000);  // nothing happens for a second, where the viewer's Esc comes
+    for (const key of ['ArrowDown', 'ArrowRight', 'ArrowRight', 'Escape']) await page.keyboard.press(key);
+    assert.equal(await endedText(page), 'The game has ended (exit code 1).');
+    const demo = await page.evaluate(() => fetch(document.getElementById('ended-demo').href).then((r) => r.text()));
+    assert.match(demo, /^VELKDEMO 2 [0-9.]+\n(.+\n)+$/);
+    await Promise.all([page.waitForEvent('load'),
+      page.setInputFiles('#demo-file', { name: 'game.demo', mimeType: 'text/plain', buffer: Buffer.from(demo) })]);
+    assert.match(await page.evaluate(() => document.getElementById('demo-open').textContent), /^Playing a demo/);
+    // The box, then its OK shown pressed; Esc in the second after it stops the demo before its keys.
+    for (const ok of ['OK', '[OK]']) {
+      const shown = JSON.stringify([{ ...NOT_FOUND, buttons: [ok] }, 'VELK demo: Space pauses, Esc stops']);
+      await until(page, `the demo's box, ${ok}`, ({ box, status }) => JSON.stringify([box, status]) === shown);
+    }
+    await waitForLevel(page, 1);
+    await page.keyboard.press('Escape');
+    assert.equal(await endedText(page), 'The game has ended (exit code 0).');
+    assert.deepEqual(await page.evaluate(() => velkFiles.settled().then(() => [document.getElementById('ended-demo'),
+      velkFiles.storedWrites, document.getElementById('status').textContent])), [null, 0, '']);
+    assert.equal(String(findActor((await readPage(page)).rows, ARROW)), '15,1', 'stopped before the recorded keys');
+    assert.deepEqual(errors, []);
+  });
 
 // Builds 1 (the zip) and 2 (one file changed) in turn under a sub-path of a site.
 test('the zip: installable; one reload serves the next build whole; without a network it starts and plays',

@@ -99,6 +99,7 @@ info_shown() { diff <(tm capture-pane -p -t smoke | sed 's/ *$//') <(sed '1,/^sc
 info_colours() { tm capture-pane -p -e -t smoke | head -1 | grep -q $'^\e\\[30m\e\\[104m'; }
 level_colours() { tm capture-pane -p -e -t smoke | sed -n '16p;30p' | tr '\n' ' ' | grep -q $'\e\\[91m►.*\e\\[91m♥.* .*├'; }
 arrow_moved() { [[ "$(tm capture-pane -p -t smoke | sed -n 16p)" == "  ►"* ]]; }
+titled() { [ "$(tm display-message -p -t "$1" "#{pane_title}")" = "$2" ]; }  # titled NAME TITLE: the console's title
 [ -z "$no_wine32" ] || skip "the 32-bit program's runs (suites, smoke run, record exchange): $no_wine32"
 for bits in $([ -z "$no_wine32" ] && echo 32) 64; do
     dir=$win64_dir wine=$wine64
@@ -115,8 +116,7 @@ for bits in $([ -z "$no_wine32" ] && echo 32) 64; do
     unzip_to "$smoke" "$dir/VELKGAME-win$bits.zip" && mkdir "$smoke/elsewhere"
     in_console smoke "$smoke" "$wine VELKGAME.exe"
     fact "the information screen, cell for cell the Linux program's, and the console title show" \
-        'wait_until 60 info_shown && info_colours &&
-        [ "$(tm display-message -p -t smoke "#{pane_title}")" = "VELK Keyboard Practice Game" ]'
+        'wait_until 60 info_shown && info_colours && titled smoke "VELK Keyboard Practice Game"'
     fact "'b' plays the intro, then level 1: the arrow (U+25BA), the heart (U+2665) and the wall (U+251C)" \
         'tm send-keys -t smoke b && wait_for smoke "Current level: 1" 25 && shows smoke "Lives remained: ►►►►►►" &&
         wait_until 5 level_colours'
@@ -127,10 +127,15 @@ for bits in $([ -z "$no_wine32" ] && echo 32) 64; do
         'cmp "$linux/zero.cfg" "$smoke/VELKGAME.CFG" && (cd "$smoke" && "$replay" - <<< "$begin" > replay.log) &&
         ! grep " box " "$smoke/replay.log"'
     cp "$linux/100.cfg" "$smoke/VELKGAME.CFG"
-    in_console record "$smoke" "$wine VELKGAME.exe"
+    in_console record "$smoke" "$wine VELKGAME.exe --record game.demo"
     fact "the Linux program's record of 100 shows in the status panel, the file left as it was" 'wait_for record \
         "to begin." 60 && tm send-keys -t record b && wait_for record " Record high score: 100 " 25 && ended record &&
         cmp "$linux/100.cfg" "$smoke/VELKGAME.CFG"'
+    # That game, recorded, is watched: the note in the console's title, then on to the recorded Esc.
+    in_console watch "$smoke" "$wine VELKGAME.exe --play game.demo --speed 4"
+    fact "--play shows its note in the console's title and plays the recorded game to its end, then ends with 0" \
+        'wait_until 60 titled watch "VELK demo: Space pauses, Esc stops" && wait_file "$smoke/exit-code" 60 &&
+        [ "$(cat "$smoke/exit-code")" = 0 ]'
     # Outside its package the program stops at the package check; without a display its box returns at once.
     fact "started outside its package it ends with 0" \
         '(cd "$smoke/elsewhere" && timeout -k 5 30 "$wine" ../VELKGAME.exe) </dev/null >/dev/null 2>&1'

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console_palette.h"
+#include "platform/common/box_cells.h"
 #include "platform/common/cp437.h"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr int TRANSPARENT = 16;         // the index of pixels a frame leaves as
 constexpr double MAX_PAUSE_MS = 2000;   // idle stretches are cut to this
 constexpr int MIN_DELAY_CS = 2;         // viewers play shorter delays as 10 cs: such pictures merge into the next
 constexpr int LAST_FRAME_CS = 200;
+constexpr int64_t PRESSED_MS = 250;     // a box shows its pressed button this long before it closes, as watching does
 
 // Renders each code page 437 byte into a cell-sized mask (1: ink), hinted for one-bit pixels.
 bool LoadGlyphs(const char* fontPath, std::vector<uint8_t>& glyphs, std::string& error) {
@@ -183,6 +185,19 @@ void GifMovie::Present(int64_t now, const Cell* cells) {
     }
     std::memcpy(s.pending, cells, sizeof s.pending);
     s.hasPending = true;
+}
+
+void GifMovie::Box(int64_t opened, int64_t closed, const char* text, const char* title, unsigned style, int answer) {
+    Cell under[SCREEN_CELLS];
+    std::memcpy(under, state_->pending, sizeof under);
+    Cell boxed[SCREEN_CELLS];
+    std::memcpy(boxed, under, sizeof boxed);
+    DrawBoxCells(boxed, text, title, style, 0);
+    Present(opened, boxed);
+    std::memcpy(boxed, under, sizeof boxed);
+    DrawBoxCells(boxed, text, title, style, answer);
+    Present(std::max(opened, closed - PRESSED_MS), boxed);
+    Present(closed, under);
 }
 
 bool GifMovie::Close(std::string& error) {

@@ -22,6 +22,9 @@ public:
     bool Open(const char* path, const char* fontPath, const GifOptions& options, std::string& error);
     // Hands over every presented picture, changed or not, with the virtual time it was presented at.
     void Present(int64_t now, const Cell* cells);
+    // A message box that stood over the last picture from opened to closed: a frame with it, one with the button
+    // that closed it pressed, then the picture again.
+    void Box(int64_t opened, int64_t closed, const char* text, const char* title, unsigned style, int answer);
     // Writes the last frame (held 2 s) and closes the file; false with error set when writing failed.
     bool Close(std::string& error);
 

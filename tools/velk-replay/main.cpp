@@ -135,6 +135,8 @@ int main(int argc, char** argv) {
             return EXIT_BAD_INPUT;
         }
         SetScriptedPresentObserver([&movie](int64_t now, const Cell* cells) { movie.Present(now, cells); });
+        SetScriptedBoxObserver([&movie](int64_t opened, int64_t closed, const char* text, const char* title,
+                                        unsigned style, int answer) { movie.Box(opened, closed, text, title, style, answer); });
     }
 #else
     if (gifPath != nullptr) {

@@ -33,6 +33,7 @@ struct VirtualPlatform {
     int cursorVisible = 1;         // a console shows its cursor until the game hides it
     std::function<void(int64_t, const Cell*)> observer;
     std::function<void(int64_t)> inputHook;
+    ScriptedBoxObserver boxObserver;
     bool busyWaits = false;
 };
 
@@ -174,7 +175,9 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
     char styleText[16];
     std::snprintf(styleText, sizeof styleText, "0x%X", style);
     LogLine() << "box " << styleText << ' ' << Quoted(title) << ' ' << Quoted(text) << " -> " << result << '\n';
+    const int64_t opened = vp.now;
     vp.now += answer.delay;
+    if (vp.boxObserver) vp.boxObserver(opened, vp.now, text, title, style, result);
     return result;
 }
 
@@ -204,11 +207,13 @@ void BackendExitProcess(int code) {
 void ScriptedBegin(const Script& script, std::ostream& log) {
     auto observer = std::move(vp.observer);
     auto inputHook = std::move(vp.inputHook);
+    auto boxObserver = std::move(vp.boxObserver);
     const bool busyWaits = vp.busyWaits;
     vp = VirtualPlatform{};
     vp.busyWaits = busyWaits;
     vp.observer = std::move(observer);
     vp.inputHook = std::move(inputHook);
+    vp.boxObserver = std::move(boxObserver);
     vp.script = &script;
     vp.log = &log;
     vp.queue.assign(script.records.begin(), script.records.end());
@@ -228,6 +233,8 @@ int ScriptedCursorVisible() { return vp.cursorVisible; }
 const Cell* ScriptedLastPicture() { return vp.picture; }
 
 void SetScriptedPresentObserver(std::function<void(int64_t, const Cell*)> observer) { vp.observer = std::move(observer); }
+
+void SetScriptedBoxObserver(ScriptedBoxObserver observer) { vp.boxObserver = std::move(observer); }
 
 void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = std::move(hook); }
 

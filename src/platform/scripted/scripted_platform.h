@@ -36,6 +36,12 @@ int ScriptedCursorVisible();
 // Called after every present with the virtual time and the presented cells (tests watch the game with it).
 void SetScriptedPresentObserver(std::function<void(int64_t now, const Cell* cells)> observer);
 
+// Called for every message box once it has closed: when it opened and closed in virtual time, what it showed and
+// the button that closed it (BOX_ANSWER_...). Nothing is presented meanwhile: it stood over the last picture.
+using ScriptedBoxObserver = std::function<void(int64_t opened, int64_t closed, const char* text, const char* title,
+                                               unsigned style, int answer)>;
+void SetScriptedBoxObserver(ScriptedBoxObserver observer);
+
 // Called at the start of every input count, after the clock has advanced: a test's scripted player can
 // look at the game there.
 void SetScriptedInputHook(std::function<void(int64_t now)> hook);

@@ -1,4 +1,5 @@
-// Message boxes: a modal dialog drawn over the picture, or on standard error when there is no terminal.
+// Message boxes: a modal dialog drawn over the picture (or on standard error when there is no terminal), and a
+// watched demo's boxes drawn the same way but taking no keys.
 #include <curses.h>
 
 #include <cstring>
@@ -43,9 +44,24 @@ struct Box {
     std::wstring title;
     std::vector<std::wstring> lines;
     bool okCancel = false;
-    int focus = 0;  // 0: OK, 1: Cancel
+    int focus = 0;  // 0: OK, 1: Cancel, -1: neither (a watched box before its button is pressed)
     WINDOW* window = nullptr;
 };
+
+Box MakeBox(const char* text, const char* title, unsigned style) {
+    Box box;
+    box.title = Widen(title);
+    box.okCancel = (style & 0xF) == BOX_OKCANCEL;
+    const std::wstring wide = Widen(text);
+    size_t start = 0;
+    for (;;) {
+        const size_t end = wide.find(L'\n', start);
+        box.lines.push_back(wide.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    return box;
+}
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
@@ -189,17 +205,7 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
         PrintMessageToStderr(title, text);
         return BOX_ANSWER_OK;
     }
-    Box box;
-    box.title = Widen(title);
-    box.okCancel = (style & 0xF) == BOX_OKCANCEL;
-    const std::wstring wide = Widen(text);
-    size_t start = 0;
-    for (;;) {
-        const size_t end = wide.find(L'\n', start);
-        box.lines.push_back(wide.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
-        if (end == std::wstring::npos) break;
-        start = end + 1;
-    }
+    Box box = MakeBox(text, title, style);
     if (!HoldTypedKeys()) MarkTerminalGone();
     const int answer = RunBox(box);
     if (box.window != nullptr) delwin(box.window);
@@ -217,7 +223,34 @@ int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigne
 
 void BackendBringToFront(WindowHandle) {}
 
-// Watching a demo (not shown yet).
-void BackendShowDemoBox(const char*, const char*, unsigned, int) {}
-void BackendHideDemoBox() {}
-void BackendShowViewerNote(const char*) {}
+namespace {
+
+terminal::Box demoBox;
+
+// Over the picture again whenever the picture is redrawn whole (a resize).
+void RedrawDemoBox() { terminal::DrawBox(demoBox); }
+
+}  // namespace
+
+void BackendShowDemoBox(const char* text, const char* title, unsigned style, int pressed) {
+    using namespace terminal;
+    if (!ScreenActive() || TerminalGone()) return;
+    if (demoBox.window != nullptr) delwin(demoBox.window);
+    demoBox = MakeBox(text, title, style);
+    demoBox.focus = pressed == BOX_ANSWER_OK ? 0 : pressed == BOX_ANSWER_CANCEL ? 1 : -1;
+    SetPictureOverlay(RedrawDemoBox);
+    DrawBox(demoBox);
+    doupdate();
+}
+
+void BackendHideDemoBox() {
+    using namespace terminal;
+    SetPictureOverlay(nullptr);
+    if (demoBox.window == nullptr) return;
+    delwin(demoBox.window);
+    demoBox.window = nullptr;
+    if (!ScreenActive() || TerminalGone()) return;
+    touchwin(stdscr);
+    wnoutrefresh(stdscr);
+    doupdate();
+}

@@ -26,6 +26,8 @@ constexpr Cell NEVER_SHOWN = {0xFFFF, 0xFFFF};
 Cell shown[SCREEN_CELLS];
 bool anyShown = false;
 Layout shownLayout = {0, 0, 0, 0, true};
+void (*overlay)() = nullptr;
+char noteLine[128];
 
 void BuildColours() {
     const bool colour = has_colors() && start_color() == OK;
@@ -93,6 +95,18 @@ void DrawSizeNote() {
     wattrset(stdscr, A_NORMAL);
 }
 
+// Below the picture, on a line of its own: never over the picture or the size note.
+void DrawNoteLine() {
+    const int row = shownLayout.top + shownLayout.rows;
+    if (row >= (shownLayout.tooSmall ? LINES - 1 : LINES)) return;
+    wattrset(stdscr, A_NORMAL);
+    wmove(stdscr, row, 0);
+    wclrtoeol(stdscr);
+    const int length = static_cast<int>(std::strlen(noteLine));
+    const int col = shownLayout.left + (length < shownLayout.cols ? (shownLayout.cols - length) / 2 : 0);
+    mvwaddnstr(stdscr, row, col, noteLine, COLS - col);
+}
+
 bool SameCell(const Cell& a, const Cell& b) { return a.character == b.character && a.attribute == b.attribute; }
 
 }  // namespace
@@ -122,6 +136,17 @@ void RedrawPicture() {
         }
     }
     if (shownLayout.tooSmall && LINES > 0) DrawSizeNote();
+    DrawNoteLine();
+    wnoutrefresh(stdscr);
+    if (overlay != nullptr) overlay();
+}
+
+void SetPictureOverlay(void (*draw)()) { overlay = draw; }
+
+void ShowNoteLine(const char* note) {
+    std::snprintf(noteLine, sizeof noteLine, "%s", note);
+    if (!ScreenActive() || TerminalGone()) return;
+    DrawNoteLine();
     wnoutrefresh(stdscr);
 }
 

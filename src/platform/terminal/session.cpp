@@ -34,7 +34,9 @@ RawString g_resume = {{}, 0};
 SCREEN* cursesScreen = nullptr;
 WINDOW* keyWindow = nullptr;
 bool titleSet = false;
-char titleSequence[128];
+bool titleOnStatusLine = false;
+char titleSequence[160];
+char viewerNote[96];  // while a demo is watched, the title
 bool atexitRegistered = false;
 int cursorVisible = 0;
 
@@ -106,16 +108,20 @@ bool XtermLike() {
     return false;
 }
 
+void FormatTitle() {
+    std::snprintf(titleSequence, sizeof titleSequence, "%s%s%s", titleOnStatusLine ? Capability("tsl") : "\033]2;",
+                  viewerNote[0] != '\0' ? viewerNote : WINDOW_TITLE, titleOnStatusLine ? Capability("fsl") : "\007");
+}
+
 // Saves the terminal's own title on its title stack, then sets ours; restore pops it.
 void SetTitle() {
-    const char* tsl = tigetstr(const_cast<char*>("tsl"));
-    const char* fsl = tigetstr(const_cast<char*>("fsl"));
+    const char* tsl = Capability("tsl");
+    const char* fsl = Capability("fsl");
     // A status line that takes a column parameter is not a window title.
-    const bool statusLine = tigetflag(const_cast<char*>("hs")) > 0 && ValidCapability(tsl) && ValidCapability(fsl) &&
-                            std::strchr(tsl, '%') == nullptr;
-    if (!statusLine && !XtermLike()) return;
-    std::snprintf(titleSequence, sizeof titleSequence, "%s%s%s", statusLine ? tsl : "\033]2;", WINDOW_TITLE,
-                  statusLine ? fsl : "\007");
+    titleOnStatusLine = tigetflag(const_cast<char*>("hs")) > 0 && ValidCapability(tsl) && ValidCapability(fsl) &&
+                        std::strchr(tsl, '%') == nullptr;
+    if (!titleOnStatusLine && !XtermLike()) return;
+    FormatTitle();
     WriteRaw("\033[22;0t");
     WriteRaw(titleSequence);
     titleSet = true;
@@ -245,6 +251,18 @@ void BackendSetCursorVisible(int visible) {
         curs_set(terminal::cursorVisible);
         terminal::BuildRawStrings();
     }
+}
+
+void BackendShowViewerNote(const char* note) {
+    using namespace terminal;
+    std::snprintf(viewerNote, sizeof viewerNote, "%s", note);
+    ShowNoteLine(note);
+    if (!ScreenActive() || TerminalGone()) return;  // the screen's set-up shows it
+    doupdate();  // curses' buffer out first: the title goes raw
+    if (!titleSet) return;
+    FormatTitle();
+    WriteRaw(titleSequence);
+    BuildRawStrings();
 }
 
 void BackendExitProcess(int code) {

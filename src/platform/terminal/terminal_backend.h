@@ -85,6 +85,11 @@ void RedrawPicture();
 bool ApplyResize(bool update);
 // The curses pair and attributes that show a console attribute (its low byte).
 void ColourOf(uint8_t attribute, short* pair, unsigned* attrs);
+// Drawn over the picture after each whole redraw (nullptr: nothing): a watched demo's box.
+void SetPictureOverlay(void (*draw)());
+// The viewer's note on the line below the picture, where the terminal has one ("": none); drawn now (no update)
+// and after each whole redraw.
+void ShowNoteLine(const char* note);
 
 // Keys (keys.cpp): one input path for the game and the boxes.
 // Reads and decodes what the terminal has, without waiting; false once it is gone.

@@ -1,4 +1,7 @@
-// Modal message boxes and bringing the console window to the foreground.
+// Modal message boxes, a watched demo's boxes drawn into the console, and bringing the window to the foreground.
+#include <cstring>
+
+#include "platform/common/box_cells.h"
 #include "platform/win32/win32_backend.h"
 
 int BackendMessageBox(WindowHandle owner, const char* text, const char* title, unsigned style) {
@@ -12,7 +15,12 @@ void BackendBringToFront(WindowHandle window) {
     SetForegroundWindow(static_cast<HWND>(window));
 }
 
-// Watching a demo (not shown yet).
-void BackendShowDemoBox(const char*, const char*, unsigned, int) {}
-void BackendHideDemoBox() {}
-void BackendShowViewerNote(const char*) {}
+// As text cells over the picture rather than a window of its own, which would take the keyboard from the viewer.
+void BackendShowDemoBox(const char* text, const char* title, unsigned style, int pressed) {
+    static Cell boxed[SCREEN_CELLS];
+    std::memcpy(boxed, win32::LastPicture(), sizeof boxed);
+    DrawBoxCells(boxed, text, title, style, pressed);
+    win32::WritePicture(boxed);
+}
+
+void BackendHideDemoBox() { win32::WritePicture(win32::LastPicture()); }

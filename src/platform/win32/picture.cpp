@@ -1,8 +1,15 @@
 // Showing the picture: the whole 120x30 cell rectangle in one console write, and the cursor's visibility.
+#include <cstring>
+
 #include "platform/common/cp437.h"
 #include "platform/win32/win32_backend.h"
 
 namespace win32 {
+namespace {
+
+Cell presented[SCREEN_CELLS];  // kept for what is drawn over it and taken away again: a watched demo's box
+
+}  // namespace
 
 void CellsToCharInfo(const Cell* cells, CHAR_INFO* out) {
     for (int i = 0; i < SCREEN_CELLS; ++i) {
@@ -24,7 +31,7 @@ void BackendSetCursorVisible(int visible) {
     SetConsoleCursorInfo(out, &info);
 }
 
-void BackendPresent(const Cell* cells) {
+void win32::WritePicture(const Cell* cells) {
     static_assert(sizeof(CHAR_INFO) == sizeof(Cell), "a console cell and a game cell must match in size");
     // Static: the picture is presented on every keystroke and wall step, so no allocation per call.
     static CHAR_INFO wide[SCREEN_CELLS];
@@ -42,4 +49,11 @@ void BackendPresent(const Cell* cells) {
     region.Right = SCREEN_COLS - 1;
     region.Bottom = SCREEN_ROWS - 1;
     WriteConsoleOutputW(OutputHandle(), wide, size, origin, &region);
+}
+
+const Cell* win32::LastPicture() { return presented; }
+
+void BackendPresent(const Cell* cells) {
+    std::memcpy(presented, cells, sizeof presented);
+    WritePicture(cells);
 }

@@ -17,6 +17,8 @@ HANDLE InputHandle() {
 
 namespace {
 
+const char* const GAME_TITLE = "VELK Keyboard Practice Game";
+
 // Top-left corner that centres a window on a work area assumed to start at the screen's origin;
 // every halving truncates toward zero, as C++ integer division does.
 POINT CentredWindowOrigin(const RECT& workArea, const RECT& window) {
@@ -37,7 +39,7 @@ WindowHandle BackendSetUpConsole() {
     consoleOut = GetStdHandle(STD_OUTPUT_HANDLE);
     consoleIn = GetStdHandle(STD_INPUT_HANDLE);
 
-    SetConsoleTitleA("VELK Keyboard Practice Game");
+    SetConsoleTitleA(GAME_TITLE);
 
     // The window shrinks to 120x30 before the buffer does: a buffer smaller than its window is refused.
     SMALL_RECT windowCells;
@@ -68,3 +70,6 @@ WindowHandle BackendSetUpConsole() {
 
     return consoleWindow;
 }
+
+// A watched demo's note in the window's title, where the viewer looks for it; the game's title comes back with "".
+void BackendShowViewerNote(const char* note) { SetConsoleTitleA(note[0] != '\0' ? note : GAME_TITLE); }

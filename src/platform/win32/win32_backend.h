@@ -25,6 +25,10 @@ HANDLE InputHandle();
 // picture looks the same whatever code page the console uses.
 void CellsToCharInfo(const Cell* cells, CHAR_INFO* out);
 
+// Writes a whole picture to the console; the one last presented (blank before the first), for drawing over.
+void WritePicture(const Cell* cells);
+const Cell* LastPicture();
+
 // Waits until handle is signalled (nullptr: never) or milliseconds have passed (negative: no limit).
 void WaitForHandleOrTime(HANDLE handle, int64_t milliseconds);
 

@@ -1,5 +1,5 @@
 // The page's message box: a modal dialog with a title, a text and OK (or OK and Cancel), answered by
-// the keyboard or the mouse.
+// the keyboard or the mouse; or a watched demo's box, shown alike but answered by the demo.
 var velkPage = window.velkPage || (window.velkPage = {});
 
 velkPage.box = (function () {
@@ -25,6 +25,13 @@ velkPage.box = (function () {
     return withCancel ? [okButton, cancelButton] : [okButton];
   }
 
+  function fill(text, title, cancellable) {
+    withCancel = cancellable;
+    titleText.textContent = title;
+    bodyText.textContent = text;
+    cancelButton.hidden = !cancellable;
+  }
+
   okButton.addEventListener('click', function () { close(OK); });
   cancelButton.addEventListener('click', function () { close(CANCEL); });
   // The dialog's own Esc handling would close it without an answer.
@@ -36,15 +43,28 @@ velkPage.box = (function () {
     },
 
     ask: function (text, title, cancellable) {
-      withCancel = cancellable;
-      titleText.textContent = title;
-      bodyText.textContent = text;
-      cancelButton.hidden = !cancellable;
+      fill(text, title, cancellable);
       return new Promise(function (resolve) {
         answer = resolve;
         dialog.showModal();
         okButton.focus();
       });
+    },
+
+    // A box of a demo being watched: the viewer's keys go on to the demo (isOpen stays false). pressed: the
+    // button shown pressed (OK, CANCEL), 0 for none yet.
+    show: function (text, title, cancellable, pressed) {
+      fill(text, title, cancellable);
+      okButton.classList.toggle('pressed', pressed === OK);
+      cancelButton.classList.toggle('pressed', pressed === CANCEL);
+      if (!dialog.open) dialog.showModal();
+      if (dialog.contains(document.activeElement)) document.activeElement.blur();  // no focus: no button stands out
+    },
+
+    hide: function () {
+      okButton.classList.remove('pressed');
+      cancelButton.classList.remove('pressed');
+      dialog.close();
     },
 
     // Keys while the box is open answer it or move between its buttons, as in the terminal's box;

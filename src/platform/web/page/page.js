@@ -41,6 +41,7 @@ var velkPage = window.velkPage || (window.velkPage = {});
   velkPage.end = function (code, stored, reason) {
     if (endedCode !== null) return;
     endedCode = code;
+    velkPage.status('');  // a watched demo's note is over too
     settled = stored || Promise.resolve();
     endedText.textContent = reason || 'The game has ended (exit code ' + code + ').';
     endedPanel.hidden = false;
