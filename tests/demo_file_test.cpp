@@ -11,7 +11,7 @@ const std::string HEADER = DemoHeaderLine();
 // One line of each kind, as the writer writes them.
 const std::string BODY =
     "s 1800000000\nt\ns\ns -1\nz VELKGAME.CFG 262144\nd VELKGAME.CFG 138380 00c05a45\nd VELKGAME.CFG 4 fail\n"
-    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2 1250\nb 1\nf VELKGAME.CFG 1\ne -1\n";
+    "n 5\nr 1:1:42:62 2:0:0:0 1:1:27:0*3\nr fail\nr\nn fail\nn\nw 17\np 00ff00ff00ff00ff\nb 2 1250\nb -1\nf VELKGAME.CFG 1\ne -1\n";
 
 std::string ErrorOf(const std::string& text, Demo& demo) {  // "" when the text reads
     std::string error;

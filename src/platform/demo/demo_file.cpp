@@ -133,7 +133,7 @@ std::string ParseEvent(const std::vector<std::string>& words, DemoEvent& event) 
         case DemoEventKind::Box: {
             if (args != 1 && args != 2) return "a box takes its answer and how long it was up";
             if (args == 2 && !ParseDecimal(words[2], 0, MAX_NUMBER, event.upFor)) return "not a time a box was up: '" + words[2] + "'";
-            return number(1, 0, INT32_MAX, "a box answer");
+            return number(1, INT32_MIN, INT32_MAX, "a box answer");
         }
         case DemoEventKind::Save:
             if (args != 2) return "a save takes a file name and its result";
