@@ -202,8 +202,8 @@ kill -KILL "$(pid_of killed)"
 first_wait=$(awk '$1 == "t" && NF == 2 { print $2; exit }' "$WORK/rec/demo.txt")  # in ms, as the demo keeps time
 check "recording: the game ends as usual with Esc; the demo's clock starts with the program" \
     eval 'ended rec 1 && [ "$first_wait" -lt 10000 ]'
-check "a game lost to its end: the game-over box (\"Do you want to try again?\") leaves the Esc to the game; → Enter: Cancel, 0" \
-    eval 'wait_for over "try again?" && tm send-keys -t over Right && wait_until 5 cells over "17 59 [ 7 0" &&
+check "a game lost to its end: the game-over box (\"Do you want to try again?\") leaves the Esc to the game; c and o do nothing; → Enter: Cancel, 0" \
+    eval 'wait_for over "try again?" && tm send-keys -t over c o Right && wait_until 5 cells over "17 59 [ 7 0" &&
     tm send-keys -t over Enter && ended over 0'
 check "... recorded onto /dev/full: the game played on, and its end says the demo holds nothing, and why" shows over \
     "VELKGAME.exe: the demo '/dev/full' is incomplete (writing it failed: No space left on device); it holds nothing"

@@ -162,11 +162,6 @@ int RunBox(Box& box) {
                 switch (key.character) {
                     case '\r': case '\n': case ' ':
                         return box.focus == 0 ? BOX_ANSWER_OK : BOX_ANSWER_CANCEL;
-                    case 'o': case 'O':
-                        return BOX_ANSWER_OK;
-                    case 'c': case 'C':
-                        if (box.okCancel) return BOX_ANSWER_CANCEL;
-                        break;
                     case '\t':
                         moveFocus = true;
                         break;
