@@ -15,6 +15,20 @@ const endedText = async (page, timeout) => (await until(page, 'the ended page', 
 // What the page sees when its tab goes to the background (headless pages never do by themselves).
 const hide = (page) => page.evaluate(() => Object.defineProperty(document, 'visibilityState',
   { value: 'hidden', configurable: true }).dispatchEvent(new Event('visibilitychange')));
+// A record file holding `record` in its three copies (little-endian, as the file is), handed to the page's save
+// (`viaPage`) or put straight into browser storage, as news the page's other tabs have not had yet.
+const storeRecord = (page, record, viaPage) => page.evaluate(([record, viaPage]) => new Promise((resolve) => {
+  const floats = new Float32Array(65536), bytes = new Uint8Array(floats.buffer);
+  [19400, 34595, 60295].forEach((index) => { floats[index] = record; });
+  if (viaPage) return resolve(velkFiles.save('VELKGAME.CFG', bytes) && velkFiles.settled());
+  indexedDB.open('velk-files').onsuccess = ({ target: { result: db } }) => Object.assign(db.transaction('files',
+    'readwrite'), { oncomplete: resolve }).objectStore('files').put(bytes, 'VELKGAME.CFG');
+}), [record, viaPage]);
+// The record in the stored record file's first copy, once the page's saves are stored.
+const storedRecord = (page) => page.evaluate(() => velkFiles.settled().then(() => new Promise((resolve) => {
+  indexedDB.open('velk-files').onsuccess = ({ target: { result: db } }) => db.transaction('files').objectStore('files')
+    .get('VELKGAME.CFG').onsuccess = ({ target: { result } }) => resolve(new Float32Array(result.buffer)[34595]);
+})));
 const [server, browser] = await Promise.all([startServer(), launchBrowser()]);
 after(() => Promise.all([browser.close(), server.close()]));
 
@@ -31,6 +45,14 @@ async function startLevel(page, box = false) {
   const { sound } = await until(page, 'the intro sound', (reading) => /:(?!requested$)/.test(reading.sound));
   assert.match(`${open} ${sound}`, /^false VELKGSND1\.wav:(playing|ended|cut)$/);
   return rows;
+}
+
+// Finishes a level just begun, the arrow and the heart still on its middle row, in one batch of keys.
+async function finishLevel(page, next) {
+  await page.evaluate(() => {
+    for (let col = 1; col < 119; col++) dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowRight' }));
+  });
+  return (await waitForLevel(page, next)).rows;
 }
 
 test('a game: colours, storage of the record, arrow keys, pause box, hidden page, a stored record, Esc', async () => {
@@ -75,13 +97,7 @@ test('a game: colours, storage of the record, arrow keys, pause box, hidden page
   await page.keyboard.press('Enter');
   await until(page, 'the wall to move on', ({ rows }) => rows.join('') !== still.join(''));
 
-  // A record file holding 4321 in its three copies, put straight into browser storage.
-  await second.evaluate(() => new Promise((resolve) => {
-    const floats = new Float32Array(65536);  // little-endian, as the file is
-    [19400, 34595, 60295].forEach((index) => { floats[index] = 4321; });
-    indexedDB.open('velk-files').onsuccess = ({ target: { result: db } }) => Object.assign(db.transaction('files',
-      'readwrite'), { oncomplete: resolve }).objectStore('files').put(new Uint8Array(floats.buffer), 'VELKGAME.CFG');
-  }));
+  await storeRecord(second, 4321);
   await second.reload();
   assert.equal((await startLevel(second))[1].slice(0, 25), ' Record high score: 4321 ');
 
@@ -92,6 +108,20 @@ test('a game: colours, storage of the record, arrow keys, pause box, hidden page
   assert.equal(await endedText(second), 'The game has ended (exit code 1).');
   await second.keyboard.press('b');  // keys after the end reach nothing
   assert.deepEqual([(await readPage(second)).box, errors], [false, []]);
+});
+
+test('two tabs: a save never lowers the record another tab stored, which reaches the other at once', async () => {
+  const { context, page: a, errors } = await openPage(browser, server.url);
+  await startLevel(a, NOT_FOUND);
+  const b = await context.newPage();
+  await b.goto(server.url);
+  await waitForInfoScreen(b);
+  await storeRecord(b, 4000);  // A's level 1 pays 100 over the record of 0 it read
+  await finishLevel(a, 2);
+  assert.equal(await storedRecord(a), 4000);
+  await storeRecord(b, 4321, true);
+  assert.deepEqual([(await finishLevel(a, 3))[1].slice(0, 25), await storedRecord(a), errors],
+    [' Record high score: 4321 ', 4321, []]);
 });
 
 test('a missing package file: its line, its box, the ended page', async () => {
