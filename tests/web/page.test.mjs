@@ -96,6 +96,12 @@ test('a game: colours, storage of the record, arrow keys, pause box, hidden page
   assert.deepEqual([box.text, (await readPage(page)).rows], ['Game paused......', still]);
   await page.keyboard.press('Enter');
   await until(page, 'the wall to move on', ({ rows }) => rows.join('') !== still.join(''));
+  // Hidden in the intro: the level pauses as soon as it can take the P.
+  await page.keyboard.press('b');
+  await until(page, 'the intro', ({ rows }) => rows[0].startsWith(' VELK VELK'));
+  await hide(page);
+  const paused = await waitForBox(page);
+  assert.deepEqual([paused.box.text, paused.rows[4].slice(0, 17)], ['Game paused......', ' Current level: 1']);
 
   await storeRecord(second, 4321);
   await second.reload();
