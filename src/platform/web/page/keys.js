@@ -18,6 +18,7 @@ velkPage.keys = (function () {
     Insert: [0x2D, 0],
     Delete: [0x2E, 0]
   };
+  var byVirtualKey = {};  // the keys the game reads by virtual key, as a console gives them whatever is held
   var queue = [];
   var wakeGame = null;  // ends the game's wait for a key, while it waits
   // The game waits with a deadline only in a level, and for a key alone on the information screen, which only
@@ -47,8 +48,10 @@ velkPage.keys = (function () {
       return;
     }
     if (velkPage.hasEnded()) return;
-    // Browser shortcuts stay the browser's; AltGr characters still count.
-    if ((event.ctrlKey || event.metaKey || event.altKey) && !event.getModifierState('AltGraph')) return;
+    // Browser shortcuts stay the browser's but for the game's own keys in a game (Alt+Left would leave the page
+    // mid-level); AltGr characters still count.
+    if ((event.ctrlKey || event.metaKey || event.altKey) && !event.getModifierState('AltGraph') &&
+        (onInfoScreen || !byVirtualKey.hasOwnProperty(event.key))) return;
     var entry = entryOf(event);
     if (!entry) return;
     if (entry.keep) event.preventDefault();  // no scrolling, quick find or other browser action
@@ -81,7 +84,7 @@ velkPage.keys = (function () {
 
   return {
     name: function (key, virtualKey, character) {
-      NAMED[key] = [virtualKey, character];
+      NAMED[key] = byVirtualKey[key] = [virtualKey, character];
     },
     pending: function () {
       return queue.length;
