@@ -1,28 +1,89 @@
 // Web backend, start-up and files (linked in front of the program): the served package becomes the working
-// folder, the files the game saves are kept in IndexedDB at once, and the end of main is reported to the page.
+// folder, the files the game saves are kept in IndexedDB at once and shared with the page's other tabs, and the
+// end of main is reported to the page.
 // Kept to plain ES5: the toolchain's JavaScript minifier mangles newer syntax.
 var velkFiles = (function () {
   var WORK = '/velk';
   var DB_NAME = 'velk-files';
   var DB_STORE = 'files';
   var STORAGE_WAIT_MS = 5000;  // storage that has not answered by then counts as unavailable
+  // The record file as the game reads it: 65,536 little-endian floats, the record in three copies that must
+  // agree (the first is the one taken).
+  var RECORD_FILE = 'VELKGAME.CFG';
+  var RECORD_BYTES = 65536 * 4;
+  var RECORD_COPIES = [34595, 60295, 19400];
+  var MAX_RECORD = 9000000;
+  var COPY_TOLERANCE = 0.000001;
 
   var packageNames = {};  // names the package brought: they come from the server, never from storage
   var database = null;    // the open IndexedDB database; null while or where browser storage is unavailable
   var unsaved = {};       // names saved by the game and not yet handed to storage
   var writing = Promise.resolve();  // the storage writes, one after the other; never rejects
+  var channel = null;     // carries each stored file to the page's other tabs, where browsers have one
   var endedCode = null;
 
   function describe(error) {
     return (error && (error.name || error.message)) || String(error);
   }
 
+  // The record a record file holds, or null for a file the game calls corrupt.
+  function recordOf(bytes) {
+    if (!(bytes instanceof Uint8Array) || bytes.length < RECORD_BYTES) return null;
+    var view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+    var copies = RECORD_COPIES.map(function (index) { return view.getFloat32(index * 4, true); });
+    var sound = copies.every(function (copy) {  // a NaN fails every comparison
+      return Math.abs(copy) <= MAX_RECORD && copies.every(function (other) {
+        return Math.abs(Math.abs(copy) - Math.abs(other)) < COPY_TOLERANCE;
+      });
+    });
+    return sound ? copies[0] : null;
+  }
+
+  // Whether a file must stay rather than give way to another of its name: two tabs each save the record they
+  // reach, so a lower one must never replace a higher one, nor a corrupt file a sound one.
+  function outranks(name, held, other) {
+    if (name !== RECORD_FILE) return false;
+    var kept = recordOf(held);
+    var offered = recordOf(other);
+    return kept !== null && (offered === null || kept > offered);
+  }
+
+  // Writes a file into the working folder unless the one there outranks it; false when that one stays.
+  function place(name, bytes) {
+    var path = WORK + '/' + name;
+    var held = FS.analyzePath(path).exists ? FS.readFile(path) : null;
+    if (outranks(name, held, bytes)) return false;
+    FS.writeFile(path, bytes);
+    return true;
+  }
+
+  function storable(name) {
+    return typeof name === 'string' && name && name.indexOf('/') < 0 && !packageNames[name];
+  }
+
+  // Files the page's other tabs stored reach this tab's working folder at once: the game reads its record
+  // file at every level start, as two copies of the game side by side see each other's records.
+  function listen() {
+    if (typeof BroadcastChannel !== 'function') return;
+    channel = new BroadcastChannel(DB_NAME);
+    channel.onmessage = function (event) {
+      var name = event.data && event.data[0];
+      if (!storable(name) || !(event.data[1] instanceof Uint8Array)) return;
+      try {
+        place(name, event.data[1]);
+      } catch (error) {
+        velkPage.notice('A file another tab stored could not be taken (' + describe(error) + ').');
+      }
+    };
+  }
+
   var files = {
-    storedWrites: 0,      // completed writes to IndexedDB
+    storedWrites: 0,      // completed store transactions in IndexedDB
 
     load: function () {
       addRunDependency('velk-files');
       FS.mkdir(WORK);
+      listen();  // before storage is read, so that nothing stored after the reading is missed
       // Whatever fails here is said on the page, and the game starts all the same: without a stored
       // record, or with a package its own check rejects.
       Promise.all([fetchPackage(), openStorage().then(readStored)]).then(function (results) {
@@ -35,10 +96,11 @@ var velkFiles = (function () {
       });
     },
 
-    // The game's save: the working folder's file, then browser storage at once. 1 when the file is written.
+    // The game's save: the working folder's file, then browser storage at once. 1 when the file is written,
+    // or kept for the higher record another tab stored.
     save: function (name, bytes) {
       try {
-        FS.writeFile(name, bytes);
+        if (!place(name, bytes)) return 1;
       } catch (error) {
         return 0;
       }
@@ -155,13 +217,14 @@ var velkFiles = (function () {
     });
   }
 
+  // Placed rather than written: another tab's file that came while storage was read is the newer.
   function restoreStored(found) {
     found.forEach(function (entry) {
       var name = entry[0];
-      if (typeof name !== 'string' || !name || name.indexOf('/') >= 0 || packageNames[name]) return;
+      if (!storable(name)) return;
       try {
         if (!(entry[1] instanceof Uint8Array)) throw new TypeError('not a file');
-        FS.writeFile(WORK + '/' + name, entry[1]);
+        place(name, entry[1]);
       } catch (error) {
         var why = describe(error);
         velkPage.notice('The stored ' + name + ' could not be read (' + why + '): the game goes on without it.');
@@ -169,32 +232,62 @@ var velkFiles = (function () {
     });
   }
 
-  // One transaction for the files of one flush: all of them are kept, or none.
+  // One transaction for the files of one flush: all of them are kept, or none. Each stored file is read in it
+  // first, so that one another tab stored since this tab last read it stays where it outranks this tab's;
+  // once done, the working folder holds what storage does, and the other tabs have each file written.
   function store(entries) {
     return new Promise(function (resolve) {
-      var refused = function (error) {
-        velkPage.notice('Browser storage refused to keep the record high score (' + describe(error) + ').');
-        resolve();
-      };
-      var transaction;
-      try {
-        transaction = database.transaction(DB_STORE, 'readwrite');
-        var objects = transaction.objectStore(DB_STORE);
-        entries.forEach(function (entry) { objects.put(entry[1], entry[0]); });
-      } catch (error) {
+      var transaction = null;
+      var failure = null;
+      var outcome = [];  // [name, bytes storage holds, whether this tab's were written]
+      var refuse = function (error) {
+        failure = failure || error;
         try {
-          if (transaction) transaction.abort();
+          transaction.abort();
         } catch (ignored) {
           // Already finished: the refusal is what counts.
         }
-        refused(error);
-        return;
+      };
+      try {
+        transaction = database.transaction(DB_STORE, 'readwrite');
+        var objects = transaction.objectStore(DB_STORE);
+        entries.forEach(function (entry) {
+          var request = objects.get(entry[0]);
+          request.onsuccess = function () {
+            try {
+              var stays = outranks(entry[0], request.result, entry[1]);
+              if (!stays) objects.put(entry[1], entry[0]);
+              outcome.push(stays ? [entry[0], request.result, false] : [entry[0], entry[1], true]);
+            } catch (error) {
+              refuse(error);
+            }
+          };
+        });
+      } catch (error) {
+        failure = error;
+        if (transaction) refuse(error);
       }
-      transaction.oncomplete = function () {
-        velkFiles.storedWrites++;
+      var refused = function () {
+        velkPage.notice('Browser storage refused to keep the record high score (' + describe(failure) + ').');
         resolve();
       };
-      transaction.onabort = function () { refused(transaction.error); };
+      if (!transaction) return refused();
+      transaction.oncomplete = function () {
+        velkFiles.storedWrites++;
+        outcome.forEach(function (result) {
+          if (result[2] && channel) channel.postMessage([result[0], result[1]]);
+          try {
+            place(result[0], result[1]);
+          } catch (ignored) {
+            // The working folder keeps this tab's file: storage holds the record either way.
+          }
+        });
+        resolve();
+      };
+      transaction.onabort = function () {
+        failure = failure || transaction.error;
+        refused();
+      };
     });
   }
 

@@ -67,8 +67,8 @@ velkPage.box = (function () {
       dialog.close();
     },
 
-    // Keys while the box is open answer it or move between its buttons, as in the terminal's box;
-    // none reaches the game.
+    // Keys while the box is open answer it (Enter, Space, Esc; no letter) or move between its buttons, as in
+    // the terminal's box; none reaches the game.
     onKey: function (event) {
       var list = buttons();
       var at = list.indexOf(document.activeElement);
@@ -78,10 +78,6 @@ velkPage.box = (function () {
         close(at === 1 ? CANCEL : OK);
       } else if (key === 'Escape') {
         close(withCancel ? CANCEL : OK);
-      } else if (key === 'o') {
-        close(OK);
-      } else if (key === 'c' && withCancel) {
-        close(CANCEL);
       } else if (key === 'Tab' || key.indexOf('Arrow') === 0) {
         list[(Math.max(at, 0) + 1) % list.length].focus();
       }

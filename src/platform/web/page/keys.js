@@ -1,9 +1,10 @@
 // The page's keyboard: keydown events queued for the game as named keys or typed characters, and the P that
-// pauses a level when the page is hidden.
+// pauses a level when the page has been hidden.
 var velkPage = window.velkPage || (window.velkPage = {});
 
 velkPage.keys = (function () {
   var TYPED = 0x1000000;  // marks a typed character's code point; the game side gives it its virtual key
+  var PAUSE = TYPED | 0x70;
   // Keys that type nothing or stand for a control character: [virtual-key code, character byte]. The
   // program adds the keys the game reads (the arrows and Escape) with its own codes as it loads.
   var NAMED = {
@@ -17,12 +18,14 @@ velkPage.keys = (function () {
     Insert: [0x2D, 0],
     Delete: [0x2E, 0]
   };
+  var byVirtualKey = {};  // the keys the game reads by virtual key, as a console gives them whatever is held
   var queue = [];
   var wakeGame = null;  // ends the game's wait for a key, while it waits
-  // The game waits with a deadline only in a level (the information screen waits for a key alone); keys it
-  // has taken since its last wait, until it flushes the rest, may have started the intro or ended the game.
-  var waitedInLevel = false;
-  var keysTaken = false;
+  // The game waits with a deadline only in a level, and for a key alone on the information screen, which only
+  // a key it takes can leave (for the intro, or the end).
+  var waitsInLevel = false;
+  var onInfoScreen = true;
+  var pauseOwed = false;  // hidden since the game last could take a P
 
   // The queued form of a key event, and whether the page keeps the browser from acting on it;
   // null for a key the game does not see.
@@ -45,8 +48,10 @@ velkPage.keys = (function () {
       return;
     }
     if (velkPage.hasEnded()) return;
-    // Browser shortcuts stay the browser's; AltGr characters still count.
-    if ((event.ctrlKey || event.metaKey || event.altKey) && !event.getModifierState('AltGraph')) return;
+    // Browser shortcuts stay the browser's but for the game's own keys in a game (Alt+Left would leave the page
+    // mid-level); AltGr characters still count.
+    if ((event.ctrlKey || event.metaKey || event.altKey) && !event.getModifierState('AltGraph') &&
+        (onInfoScreen || !byVirtualKey.hasOwnProperty(event.key))) return;
     var entry = entryOf(event);
     if (!entry) return;
     if (entry.keep) event.preventDefault();  // no scrolling, quick find or other browser action
@@ -58,18 +63,28 @@ velkPage.keys = (function () {
 
   window.addEventListener('keydown', onKeyDown, true);
 
-  // Hidden during a level, the page pauses the game as the player's P does; the player's Enter ends the pause.
+  // The P owed for a hidden page, once the game can take it: waiting in a level with no keys before it, which
+  // might end the game or open a box of their own.
+  function payPause() {
+    if (!pauseOwed || !wakeGame || !waitsInLevel || queue.length || velkPage.box.isOpen() || velkPage.hasEnded()) {
+      return;
+    }
+    pauseOwed = false;
+    queue.push(PAUSE);
+    wakeGame();  // at once: a hidden page's timers run late
+  }
+
+  // Hidden in a game, the page pauses it as the player's P does, as soon as it can: in the intro or a pause
+  // between levels that is the level's first wait. The player's Enter ends the pause.
   document.addEventListener('visibilitychange', function () {
-    if (document.visibilityState !== 'hidden' || !waitedInLevel || keysTaken || velkPage.box.isOpen() ||
-        velkPage.hasEnded()) return;
-    keysTaken = true;  // one P, however often the page is hidden before the game takes it
-    queue.push(TYPED | 0x70);
-    if (wakeGame) wakeGame();  // at once: a hidden page's timers run late
+    pauseOwed = document.visibilityState === 'hidden' && !onInfoScreen && !velkPage.box.isOpen() &&
+        !velkPage.hasEnded();
+    payPause();
   });
 
   return {
     name: function (key, virtualKey, character) {
-      NAMED[key] = [virtualKey, character];
+      NAMED[key] = byVirtualKey[key] = [virtualKey, character];
     },
     pending: function () {
       return queue.length;
@@ -78,18 +93,20 @@ velkPage.keys = (function () {
     // character; -1 when there is none.
     take: function () {
       if (!queue.length) return -1;
-      keysTaken = true;
-      return queue.shift();
+      onInfoScreen = false;
+      var key = queue.shift();
+      if (key === PAUSE || key === (TYPED | 0x50)) pauseOwed = false;  // the player's own pause pays it
+      return key;
     },
     flush: function () {
       queue.length = 0;
-      keysTaken = false;
     },
-    // Resolves when a key is queued or after the milliseconds (negative: no limit); always a turn of the
-    // browser, never at once, so the page paints and takes its events.
+    // Resolves when a key is queued or after the milliseconds (negative: no limit); a turn of the browser, so
+    // the page paints and takes its events, but for a hidden page's P, whose box is one.
     wait: function (milliseconds) {
-      waitedInLevel = milliseconds >= 0;
-      keysTaken = false;
+      waitsInLevel = milliseconds >= 0;
+      onInfoScreen = !waitsInLevel;
+      if (onInfoScreen) pauseOwed = false;
       return new Promise(function (resolve) {
         var timer = null;
         function wake() {  // a late call, after the wait has ended, changes nothing
@@ -100,6 +117,7 @@ velkPage.keys = (function () {
         wakeGame = wake;
         if (queue.length) timer = setTimeout(wake, 0);
         else if (milliseconds >= 0) timer = setTimeout(wake, milliseconds);
+        payPause();
       });
     }
   };
