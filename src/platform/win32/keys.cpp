@@ -49,8 +49,19 @@ int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
     return 1;
 }
 
-// The console input handle is signalled while events wait, so a key ends the wait at once.
-void BackendWaitForInput(int64_t deadline) { WaitForHandleOrTime(InputHandle(), MillisecondsUntil(deadline)); }
+// The console input handle is signalled while events wait, so a key ends the wait at once. A resize sends no
+// event in the game's input mode, so the wait looks at the console's size a few times a second: a resized
+// window gets its picture again at once, and the game's next pass (the information screen's too) follows.
+void BackendWaitForInput(int64_t deadline) {
+    constexpr int64_t RESIZE_LOOK_MS = 250;
+    for (;;) {
+        const int64_t left = MillisecondsUntil(deadline);
+        if (left == 0) return;
+        const bool last = left >= 0 && left <= RESIZE_LOOK_MS;
+        WaitForHandleOrTime(InputHandle(), last ? left : RESIZE_LOOK_MS);
+        if (last || WaitForSingleObject(InputHandle(), 0) == WAIT_OBJECT_0 || RewriteIfResized()) return;
+    }
+}
 
 void BackendFlushInput() {
     FlushConsoleInputBuffer(InputHandle());

@@ -8,6 +8,13 @@ namespace win32 {
 namespace {
 
 Cell presented[SCREEN_CELLS];  // kept for what is drawn over it and taken away again: a watched demo's box
+CONSOLE_SCREEN_BUFFER_INFO writtenFor{};  // the console's size and window when the picture was last written
+
+CONSOLE_SCREEN_BUFFER_INFO Geometry() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(OutputHandle(), &info);
+    return info;
+}
 
 }  // namespace
 
@@ -49,6 +56,19 @@ void win32::WritePicture(const Cell* cells) {
     region.Right = SCREEN_COLS - 1;
     region.Bottom = SCREEN_ROWS - 1;
     WriteConsoleOutputW(OutputHandle(), wide, size, origin, &region);
+    writtenFor = Geometry();
+}
+
+bool win32::RewriteIfResized() {
+    const CONSOLE_SCREEN_BUFFER_INFO now = Geometry();
+    const SMALL_RECT& a = now.srWindow;
+    const SMALL_RECT& b = writtenFor.srWindow;
+    if (now.dwSize.X == writtenFor.dwSize.X && now.dwSize.Y == writtenFor.dwSize.Y && a.Left == b.Left &&
+        a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom) {
+        return false;
+    }
+    WritePicture(presented);
+    return true;
 }
 
 const Cell* win32::LastPicture() { return presented; }

@@ -28,6 +28,9 @@ void CellsToCharInfo(const Cell* cells, CHAR_INFO* out);
 // Writes a whole picture to the console; the one last presented (blank before the first), for drawing over.
 void WritePicture(const Cell* cells);
 const Cell* LastPicture();
+// After the player resized the console window (which may re-wrap or clear what it showed), writes the last
+// picture again; true if it did.
+bool RewriteIfResized();
 
 // Waits until handle is signalled (nullptr: never) or milliseconds have passed (negative: no limit).
 void WaitForHandleOrTime(HANDLE handle, int64_t milliseconds);
