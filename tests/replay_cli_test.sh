@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# velk-replay and VELKGAME.exe as commands: exit codes, error messages, standard input, determinism and the log's tail;
-# the demos they refuse or read, and what --record will not write over.
+# velk-replay, VELKGAME.exe and velk as commands: their options, exit codes, error messages, standard input, determinism
+# and the log's tail; the demos they refuse or read, and what --record will not write over.
 set -u
 replay=$(realpath "$1")
+velk=$(realpath "$(dirname "$0")/../tools/velk/velk.sh")
 game=$(realpath "${2:-/nonexistent}")
 demo=$(realpath "$(dirname "$0")/demos/level-climb.demo")
+readme=$(realpath "$(dirname "$0")/../README.md")
+version=$(sed -n "1s/.* //p" "$demo")
 STAGE="replay command"
 . "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
@@ -15,6 +18,10 @@ for f in VELKGAME.exe:1 VELKGSND1.wav:393968 VELKGSND2.wav:1504 VELKGSND3.wav:23
     head -c "${f#*:}" /dev/zero > "${f%%:*}"
 done
 run() { "$replay" "$@" > out.txt 2> err.txt; code=$?; }  # run ARGS...: code, out.txt, err.txt
+helps() {  # helps COMMAND...: --help prints, on standard output, a text that README.md shows; exit 0
+    "$@" --help >help.txt 2>err.txt && [ ! -s err.txt ] &&
+        python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' help.txt "$readme"
+}
 
 # Bad input: exit 2, a message that names the problem, nothing run and no high-score file written.
 run no-such-script.txt
@@ -80,16 +87,33 @@ head -c $((64 << 20)) /dev/zero | tr '\0' '#' > huge.txt && echo >> huge.txt
 run huge.txt
 check "a script over 64 MiB exits 2 with a message" eval '[ "$code" -eq 2 ] && grep -q "larger than 64 MiB" err.txt'
 
-# VELKGAME.exe: --record refuses before anything starts, with one line and exit 2, the game's own files by any path
-# (made yet or not) and an existing file without --overwrite, making or changing no file; --play's exit statuses.
+# VELKGAME.exe and the launcher velk take the same command line and refuse it in the same words, before anything is
+# made (velk would make the player's folder). --record refuses the game's own files by any path (made yet or not) and
+# an existing file without --overwrite, making or changing no file; --play's exit statuses.
 if [ -x "$game" ]; then
+    check "VELKGAME.exe and velk --help: exit 0, the texts README shows; VELKGAME.exe --version" eval 'helps "$game" &&
+        helps sh "$velk" && [ "$("$game" --version)" = "VELKGAME.exe $version" ]'
+    for row in "--fast|unknown option '--fast'" "--rec x.demo|unknown option '--rec'" "--play|--play: needs a DEMO file" \
+        "--record=|--record: needs a DEMO file" "--help=1|--help: takes no value" "--play=a --play b|--play: given twice" \
+        "--speed 0 --play x|--speed: not a speed from 0.01 to 1000: '0'" "x.demo|unexpected argument 'x.demo'" \
+        "--record a --play b|--record and --play do not go together" "--overwrite|--overwrite: goes with --record" \
+        "--speed=2|--speed: goes with --play"; do
+        for program in VELKGAME.exe velk; do
+            command=$game && [ $program = VELKGAME.exe ] || command="sh $velk"
+            before=$(ls) && XDG_DATA_HOME=$work/data $command ${row%|*} </dev/null >out.txt 2>err.txt; code=$?
+            check "$program ${row%|*}: '${row#*|}', exit 2, nothing made" eval '[ $code -eq 2 ] && [ ! -s out.txt ] &&
+                [ "$(cat err.txt)" = "$program: ${row#*|}; try --help" ] && [ "$(ls)" = "$before" ]'
+        done
+    done
     sums() { cksum VELKGAME.exe VELKGSND?.wav kept.demo; }
     rm -f VELKGAME.CFG && ln -s VELKGSND3.wav sound && cp "$demo" kept.demo && before=$(sums)
-    for row in "VELKGAME.CFG|record file VELKGAME.CFG" "sound|sound VELKGSND3.wav" "./VELKGAME.exe|program VELKGAME.exe" \
-        "adir/../velkgsnd6.wav --overwrite|sound VELKGSND6.wav" "kept.demo|the file exists; --overwrite replaces it"; do
-        "$game" --record ${row%|*} </dev/null >out.txt 2>err.txt; code=$?
-        check "--record ${row%|*}: refused, nothing written" eval '[ $code -eq 2 ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
-            grep -qF -- "${row#*|}" err.txt && [ "$(sums)" = "$before" ] && [ ! -e VELKGAME.CFG ]'
+    for row in "2 --record VELKGAME.CFG|record file VELKGAME.CFG" "2 --record sound|sound VELKGSND3.wav" \
+        "2 --record ./VELKGAME.exe|program VELKGAME.exe" "2 --record adir/../velkgsnd6.wav --overwrite|sound VELKGSND6.wav" \
+        "2 --record kept.demo|the file exists; --overwrite replaces it"; do
+        read -r status args <<<"${row%|*}"
+        "$game" $args </dev/null >out.txt 2>err.txt; code=$?
+        check "$args: exit $status, one line, nothing written" eval '[ $code -eq $status ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
+            grep -q -- "${row#*|}" err.txt && [ "$(sums)" = "$before" ] && [ ! -e VELKGAME.CFG ]'
     done
     "$game" --overwrite --record kept.demo </dev/null >out.txt 2>err.txt
     check "--overwrite: an existing demo is replaced by this game's (no terminal: exit 1)" eval '! cmp -s kept.demo "$demo" &&

@@ -16,10 +16,7 @@ cmake --install build/test --prefix "$WORK/prefix" >/dev/null
 VELK=$WORK/prefix/bin/velk
 
 ask() { env -u XDG_DATA_HOME HOME="$WORK/quiet" "$@" 2>&1; echo "exit $?"; }  # ask [VAR=VALUE...] COMMAND: output, code
-check "velk --help: usage, exit 0" eval '[[ $(ask "$VELK" --help) == *"usage: velk [--help | --version | --record DEMO"*"exit 0" ]]'
-check "velk --version: 'velk 1.1', exit 0" eval '[[ $(ask "$VELK" --version) == "velk 1.1"*"exit 0" ]]'
-check "a bad argument: usage, exit 2; none of these three started anything" \
-    eval '[[ $(ask "$VELK" --fast) == *"usage: velk"*"exit 2" ]] && [ ! -e "$WORK/quiet" ]'
+check "velk --version: 'velk 1.1', exit 0, nothing made" eval '[[ $(ask "$VELK" --version) == "velk 1.1"*"exit 0" ]] && [ ! -e "$WORK/quiet" ]'
 check "a data folder that cannot be made: why, exit 1" \
     eval '[[ $(ask XDG_DATA_HOME="$WORK/file" "$VELK") == *"cannot make the folder for the player"*"$WORK/file/velk"*"exit 1" ]]'
 
