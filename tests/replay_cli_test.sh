@@ -33,8 +33,27 @@ check "bad line touches no file" test ! -e VELKGAME.CFG
 mkdir adir
 run adir
 check "directory as script exits 2" test "$code" -eq 2
-run
-check "no arguments: usage, exit 2" eval '[ $code -eq 2 ] && grep -q usage err.txt'
+
+# The command line: --help and --version on standard output, exit 0; a refusal is one line naming what is wrong, exit 2,
+# before anything is run or made (the demo lasts 46279 ms; the script's end line is at 100 ms).
+check "velk-replay --help: exit 0, the text README shows; --version" eval 'helps "$replay" &&
+    [ "$("$replay" --version)" = "velk-replay $version" ]'
+printf 'end 100\n' >end.txt && cp "$demo" climb.demo
+for row in "|no SCRIPT or DEMO given; try --help" "--fast end.txt|unknown option '--fast'; try --help" \
+    "end.txt --gif|--gif: needs a FILE; try --help" "--timedemo=1 end.txt|--timedemo: takes no value; try --help" \
+    "--svg a.svg --svg=b.svg end.txt|--svg: given twice; try --help" "end.txt end.txt|unexpected argument 'end.txt'; try --help" \
+    "--from 5 end.txt|--from: goes with --gif; try --help" "--gif m.gif --speed 0 end.txt|--speed: not a speed from 0.01 to 1000: '0'; try --help" \
+    "--gif m.gif --from -5 end.txt|--from: not a whole number of milliseconds: '-5'; try --help" \
+    "--gif m.gif --to abc end.txt|--to: not a whole number of milliseconds: 'abc'; try --help" \
+    "--gif m.gif --from 30 --to 10 end.txt|--to 10 is not after --from 30; try --help" \
+    "--gif m.gif --to 101 end.txt|--to 101: 'end.txt' ends at 100 ms; try --help" \
+    "--gif m.gif --from 46279 climb.demo|--from 46279: 'climb.demo' ends at 46279 ms; try --help" \
+    "--svg /proc/x.svg climb.demo|cannot write '/proc/x.svg': No such file or directory" \
+    "--gif /proc/x.gif climb.demo|cannot write '/proc/x.gif': No such file or directory"; do
+    before=$(ls) && run ${row%|*}
+    check "velk-replay ${row%|*}: '${row#*|}', exit 2, nothing run or made" eval '[ $code -eq 2 ] && [ ! -s out.txt ] &&
+        [ "$(cat err.txt)" = "velk-replay: ${row#*|}" ] && [ "$(ls)" = "$before" ]'
+done
 
 # The same script gives the same log, from a file or from standard input; the game's own exit code does
 # not change velk-replay's status.
@@ -53,8 +72,6 @@ run noend.txt
 check "no end line warns" grep -q "no 'end' line" err.txt
 "$replay" --svg pic.svg game.txt > /dev/null 2>&1
 check "--svg writes the final picture" grep -q "<svg" pic.svg
-run --gif no-such-folder/run.gif game.txt
-check "--gif into a missing folder: exit 2, named, nothing run" eval '[ $code -eq 2 ] && grep -q no-such-folder err.txt && [ ! -s out.txt ]'
 
 # Demos: another game version or a damaged line is refused before anything runs (exit 2); a demo that the game
 # parts from stops at that point (exit 3).
