@@ -16,6 +16,7 @@ namespace {
 
 constexpr int EXIT_BAD_COMMAND_LINE = 2;
 constexpr int EXIT_OUT_OF_STEP = 3;
+constexpr int EXIT_NO_CONSOLE = 4;
 const char* const PROGRAM = "VELKGAME.exe";
 const char* const HELP =
     "usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X]]\n"
@@ -156,9 +157,14 @@ void PlatformStartProgram(int argc, char** argv) {
     const char* record = line.values[RECORD];
     std::string error;
     if (record != nullptr && !DemoTargetAllowed(record, line.Given(OVERWRITE), error)) Refuse(std::string(PROGRAM) + ": " + error);
-    if (record != nullptr && !StartDemoRecording(record, error)) Refuse(std::string(PROGRAM) + ": " + error);
     Demo demo;
     if (line.Given(PLAY) && !ReadDemoFile(line.values[PLAY], demo, error)) Refuse(error);
+    // Before any file is made or the screen touched: a console the game cannot use is said once, here.
+    if (const char* problem = BackendConsoleProblem()) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, problem);
+        std::exit(EXIT_NO_CONSOLE);
+    }
+    if (record != nullptr && !StartDemoRecording(record, error)) Refuse(std::string(PROGRAM) + ": " + error);
     if (line.Given(PLAY)) {
         double speed = 1;
         if (line.Given(SPEED)) ReadSpeed(line.values[SPEED], speed);
