@@ -1,5 +1,5 @@
-# Installing the terminal game like a Linux game: the velk command, the program and its sounds, desktop entry,
-# icons, manual page and Debian documents; and the .deb and .tar.gz that CPack makes from the same rules.
+# Installing the terminal game like a Linux game: the velk command, the program and its sounds, velk-replay, desktop
+# entry, icons, manual pages and Debian documents; and the .deb and .tar.gz that CPack makes from the same rules.
 #
 # Two layouts from one build: the default component follows GNUInstallDirs (bin, lib/velk, share/velk) for
 # `cmake --install` and the .tar.gz; the component "deb", left out of a plain install, puts the game where
@@ -16,7 +16,7 @@ set(velk_staging ${CMAKE_BINARY_DIR}/install-files)
 # The manual page and the changelog are installed compressed, as Debian wants them: best compression and no
 # name or time stamp in the header, so that the same sources give the same bytes.
 set(velk_compressed "")
-foreach(doc velk.6 changelog)
+foreach(doc velk.6 velk-replay.6 changelog)
     add_custom_command(
         OUTPUT ${velk_staging}/${doc}.gz
         COMMAND ${CMAKE_COMMAND} -E copy ${velk_source}/${doc} ${velk_staging}/${doc}
@@ -55,6 +55,8 @@ function(velk_install_layout component bindir libdir datadir)
     configure_file(${velk_source}/velk.sh ${velk_staging}/${component}/velk @ONLY)
     install(PROGRAMS ${velk_staging}/${component}/velk DESTINATION ${bindir} COMPONENT ${in})
     install(TARGETS velk_program RUNTIME DESTINATION ${libdir} COMPONENT ${in})
+    # velk-replay plays demos in any folder; scripts need the game's files in the folder it runs in.
+    install(TARGETS velk-replay RUNTIME DESTINATION ${bindir} COMPONENT ${in})
     install(FILES ${velk_sound_files} DESTINATION ${datadir} COMPONENT ${in})
     install(FILES ${velk_source}/velk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ${in})
     foreach(png IN LISTS velk_icons)
@@ -62,7 +64,8 @@ function(velk_install_layout component bindir libdir datadir)
         get_filename_component(size ${size_dir} NAME)
         install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps COMPONENT ${in})
     endforeach()
-    install(FILES ${velk_staging}/velk.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT ${in})
+    install(FILES ${velk_staging}/velk.6.gz ${velk_staging}/velk-replay.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6
+        COMPONENT ${in})
     install(FILES ${velk_source}/copyright ${velk_staging}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/velk COMPONENT ${in})
 endfunction()
@@ -92,6 +95,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# velk-replay --gif draws with DejaVu Sans Mono; nothing else needs the font.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
 # Each generator installs its own layout (read by cpack once per generator).
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackLayout.cmake)
 file(WRITE ${CPACK_PROJECT_CONFIG_FILE}

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# velk-replay and VELKGAME.exe as commands: exit codes, error messages, standard input, determinism and the log's tail;
-# the demos they refuse or read, and what --record will not write over.
+# velk-replay, VELKGAME.exe and velk as commands: their options, exit codes, error messages, standard input, determinism
+# and the log's tail; the demos they refuse or read, and what --record will not write over.
 set -u
 replay=$(realpath "$1")
+velk=$(realpath "$(dirname "$0")/../tools/velk/velk.sh")
 game=$(realpath "${2:-/nonexistent}")
 demo=$(realpath "$(dirname "$0")/demos/level-climb.demo")
+readme=$(realpath "$(dirname "$0")/../README.md")
+version=$(sed -n "1s/.* //p" "$demo")
 STAGE="replay command"
 . "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
@@ -15,6 +18,10 @@ for f in VELKGAME.exe:1 VELKGSND1.wav:393968 VELKGSND2.wav:1504 VELKGSND3.wav:23
     head -c "${f#*:}" /dev/zero > "${f%%:*}"
 done
 run() { "$replay" "$@" > out.txt 2> err.txt; code=$?; }  # run ARGS...: code, out.txt, err.txt
+helps() {  # helps COMMAND...: --help prints, on standard output, a text that README.md shows; exit 0
+    "$@" --help >help.txt 2>err.txt && [ ! -s err.txt ] &&
+        python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' help.txt "$readme"
+}
 
 # Bad input: exit 2, a message that names the problem, nothing run and no high-score file written.
 run no-such-script.txt
@@ -26,8 +33,27 @@ check "bad line touches no file" test ! -e VELKGAME.CFG
 mkdir adir
 run adir
 check "directory as script exits 2" test "$code" -eq 2
-run
-check "no arguments: usage, exit 2" eval '[ $code -eq 2 ] && grep -q usage err.txt'
+
+# The command line: --help and --version on standard output, exit 0; a refusal is one line naming what is wrong, exit 2,
+# before anything is run or made (the demo lasts 46279 ms; the script's end line is at 100 ms).
+check "velk-replay --help: exit 0, the text README shows; --version" eval 'helps "$replay" &&
+    [ "$("$replay" --version)" = "velk-replay $version" ]'
+printf 'end 100\n' >end.txt && cp "$demo" climb.demo
+for row in "|no SCRIPT or DEMO given; try --help" "--fast end.txt|unknown option '--fast'; try --help" \
+    "end.txt --gif|--gif: needs a FILE; try --help" "--timedemo=1 end.txt|--timedemo: takes no value; try --help" \
+    "--svg a.svg --svg=b.svg end.txt|--svg: given twice; try --help" "end.txt end.txt|unexpected argument 'end.txt'; try --help" \
+    "--from 5 end.txt|--from: goes with --gif; try --help" "--gif m.gif --speed 0 end.txt|--speed: not a speed from 0.01 to 1000: '0'; try --help" \
+    "--gif m.gif --from -5 end.txt|--from: not a whole number of milliseconds: '-5'; try --help" \
+    "--gif m.gif --to abc end.txt|--to: not a whole number of milliseconds: 'abc'; try --help" \
+    "--gif m.gif --from 30 --to 10 end.txt|--to 10 is not after --from 30; try --help" \
+    "--gif m.gif --to 101 end.txt|--to 101: 'end.txt' ends at 100 ms; try --help" \
+    "--gif m.gif --from 46279 climb.demo|--from 46279: 'climb.demo' ends at 46279 ms; try --help" \
+    "--svg /proc/x.svg climb.demo|cannot write '/proc/x.svg': No such file or directory" \
+    "--gif /proc/x.gif climb.demo|cannot write '/proc/x.gif': No such file or directory"; do
+    before=$(ls) && run ${row%|*}
+    check "velk-replay ${row%|*}: '${row#*|}', exit 2, nothing run or made" eval '[ $code -eq 2 ] && [ ! -s out.txt ] &&
+        [ "$(cat err.txt)" = "velk-replay: ${row#*|}" ] && [ "$(ls)" = "$before" ]'
+done
 
 # The same script gives the same log, from a file or from standard input; the game's own exit code does
 # not change velk-replay's status.
@@ -46,8 +72,6 @@ run noend.txt
 check "no end line warns" grep -q "no 'end' line" err.txt
 "$replay" --svg pic.svg game.txt > /dev/null 2>&1
 check "--svg writes the final picture" grep -q "<svg" pic.svg
-run --gif no-such-folder/run.gif game.txt
-check "--gif into a missing folder: exit 2, named, nothing run" eval '[ $code -eq 2 ] && grep -q no-such-folder err.txt && [ ! -s out.txt ]'
 
 # Demos: another game version or a damaged line is refused before anything runs (exit 2); a demo that the game
 # parts from stops at that point (exit 3).
@@ -80,25 +104,35 @@ head -c $((64 << 20)) /dev/zero | tr '\0' '#' > huge.txt && echo >> huge.txt
 run huge.txt
 check "a script over 64 MiB exits 2 with a message" eval '[ "$code" -eq 2 ] && grep -q "larger than 64 MiB" err.txt'
 
-# VELKGAME.exe: --record refuses before anything starts, with one line and exit 2, the game's own files by any path
-# (made yet or not) and an existing file without --overwrite, making or changing no file; --play's exit statuses.
+# VELKGAME.exe and the launcher velk take the same command line and refuse it in the same words, before anything is
+# made (velk would make the player's folder). --record refuses the game's own files by any path (made yet or not) and
+# an existing file without --overwrite; a damaged demo to --play is refused at its line; an accepted command line
+# without a terminal is refused in one line too, making or changing no file.
 if [ -x "$game" ]; then
+    check "VELKGAME.exe and velk --help: exit 0, the texts README shows; VELKGAME.exe --version" eval 'helps "$game" &&
+        helps sh "$velk" && [ "$("$game" --version)" = "VELKGAME.exe $version" ]'
+    for row in "--fast|unknown option '--fast'" "--rec x.demo|unknown option '--rec'" "--play|--play: needs a DEMO file" \
+        "--record=|--record: needs a DEMO file" "--help=1|--help: takes no value" "--play=a --play b|--play: given twice" \
+        "--speed 0 --play x|--speed: not a speed from 0.01 to 1000: '0'" "x.demo|unexpected argument 'x.demo'" \
+        "--record a --play b|--record and --play do not go together" "--overwrite|--overwrite: goes with --record" \
+        "--speed=2|--speed: goes with --play"; do
+        for program in VELKGAME.exe velk; do
+            command=$game && [ $program = VELKGAME.exe ] || command="sh $velk"
+            before=$(ls) && XDG_DATA_HOME=$work/data $command ${row%|*} </dev/null >out.txt 2>err.txt; code=$?
+            check "$program ${row%|*}: '${row#*|}', exit 2, nothing made" eval '[ $code -eq 2 ] && [ ! -s out.txt ] &&
+                [ "$(cat err.txt)" = "$program: ${row#*|}; try --help" ] && [ "$(ls)" = "$before" ]'
+        done
+    done
     sums() { cksum VELKGAME.exe VELKGSND?.wav kept.demo; }
     rm -f VELKGAME.CFG && ln -s VELKGSND3.wav sound && cp "$demo" kept.demo && before=$(sums)
-    for row in "VELKGAME.CFG|record file VELKGAME.CFG" "sound|sound VELKGSND3.wav" "./VELKGAME.exe|program VELKGAME.exe" \
-        "adir/../velkgsnd6.wav --overwrite|sound VELKGSND6.wav" "kept.demo|the file exists; --overwrite replaces it"; do
-        "$game" --record ${row%|*} </dev/null >out.txt 2>err.txt; code=$?
-        check "--record ${row%|*}: refused, nothing written" eval '[ $code -eq 2 ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
-            grep -qF -- "${row#*|}" err.txt && [ "$(sums)" = "$before" ] && [ ! -e VELKGAME.CFG ]'
-    done
-    "$game" --overwrite --record kept.demo </dev/null >out.txt 2>err.txt
-    check "--overwrite: an existing demo is replaced by this game's (no terminal: exit 1)" eval '! cmp -s kept.demo "$demo" &&
-        head -1 kept.demo | grep -q ^VELKDEMO && [ "$(tail -1 kept.demo)" = "e 1" ]'
-    # Watched without a terminal, the game still plays from the demo: a damaged one, one it parts from, a cut one.
-    for row in "bad.demo 2 ^bad.demo:[0-9]*: a picture check" "other.demo 3 out of step at [0-9]* ms" "cut.demo 0 The demo ends here"; do
-        read -r file status pattern <<<"$row"
-        "$game" --play "$file" --speed 1000 </dev/null >out.txt 2>err.txt; code=$?
-        check "VELKGAME.exe --play $file: exit $status, said on standard error" eval '[ $code -eq $status ] && grep -q "$pattern" err.txt'
+    for row in "2 --record VELKGAME.CFG|record file VELKGAME.CFG" "2 --record sound|sound VELKGSND3.wav" \
+        "2 --record ./VELKGAME.exe|program VELKGAME.exe" "2 --record adir/../velkgsnd6.wav --overwrite|sound VELKGSND6.wav" \
+        "2 --record kept.demo|the file exists; --overwrite replaces it" "2 --play bad.demo|^bad.demo:[0-9]*: a picture check" \
+        "4 --overwrite --record=kept.demo|^VELKGAME.exe: standard input is not a terminal; start the game from a terminal, its keyboard as input$"; do
+        read -r status args <<<"${row%|*}"
+        "$game" $args </dev/null >out.txt 2>err.txt; code=$?
+        check "$args: exit $status, one line, nothing written" eval '[ $code -eq $status ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
+            grep -q -- "${row#*|}" err.txt && [ "$(sums)" = "$before" ] && [ ! -e VELKGAME.CFG ]'
     done
 fi
 report

@@ -5,6 +5,9 @@
 
 #include "platform/platform.h"
 
+// Before anything starts: nullptr when the console the game needs can be had here, else one line saying what
+// is wrong with it and what to do (a terminal of an unknown type, for one).
+const char* BackendConsoleProblem();
 WindowHandle BackendSetUpConsole();
 void BackendSetCursorVisible(int visible);
 void BackendPresent(const Cell* cells);

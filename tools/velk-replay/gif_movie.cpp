@@ -7,6 +7,7 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -141,8 +142,11 @@ bool GifMovie::Open(const char* path, const char* fontPath, const GifOptions& op
     int code = 0;
     // giflib's own opening makes the file readable by its owner only; a picture is for showing.
     const int descriptor = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    s.file = descriptor < 0 ? nullptr : EGifOpenFileHandle(descriptor, &code);
-    if (descriptor < 0) code = E_GIF_ERR_OPEN_FAILED;
+    if (descriptor < 0) {
+        error = std::string("cannot write '") + path + "': " + std::strerror(errno);
+        return false;
+    }
+    s.file = EGifOpenFileHandle(descriptor, &code);
     if (s.file == nullptr) {
         error = std::string("cannot write '") + path + "': " + GifErrorString(code);
         return false;

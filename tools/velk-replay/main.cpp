@@ -6,10 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <limits>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "demo_replay.h"
+#include "platform/common/command_line.h"
 #include "platform/demo/demo_layer.h"
 #include "replay.h"
 #include "svg_picture.h"
@@ -19,14 +24,74 @@ namespace {
 
 constexpr int EXIT_BAD_INPUT = 2;
 constexpr int EXIT_OUT_OF_STEP = 3;
+const char* const PROGRAM = "velk-replay";
+const char* const HELP =
+    "usage: velk-replay [OPTION...] SCRIPT|DEMO|-\n"
+    "Plays the VELK Keyboard Practice Game headless, on virtual time, in the current\n"
+    "folder, answering it from a script or a demo ('-': from standard input), and\n"
+    "logs what it does on standard output.\n"
+    "\n"
+    "  --timedemo    play a demo without the log, as fast as it goes, and print its\n"
+    "                virtual time, the real time and their ratio\n"
+    "  --busy-waits  make the game's idle waits return at once (the log is the same)\n"
+    "  --svg FILE    write the last picture as an SVG image\n"
+    "  --gif FILE    write the run as an animated GIF\n"
+    "  --from MS     with --gif: begin it at MS milliseconds of virtual time\n"
+    "  --to MS       with --gif: end it at MS milliseconds\n"
+    "  --speed X     with --gif: play it X times faster (0.01 to 1000)\n"
+    "  -h, --help    print this help and exit\n"
+    "  --version     print the program's name and version and exit\n"
+    "\n"
+    "Exit status: 0 when the run ends, 2 for a command line, script or demo it\n"
+    "refuses or a file it cannot read or write, 3 when the game parts from a demo.\n";
+enum Option { TIMEDEMO, BUSY_WAITS, SVG, GIF, FROM, TO, SPEED };
+const std::vector<CommandOption> OPTIONS = {
+    {"timedemo"}, {"busy-waits"}, {"svg", "a FILE"}, {"gif", "a FILE"},
+    {"from", "a time MS", ValidMilliseconds, "not a whole number of milliseconds"},
+    {"to", "a time MS", ValidMilliseconds, "not a whole number of milliseconds"},
+    {"speed", "a speed X", ValidSpeed, "not a speed from 0.01 to 1000"}};
 
-int Usage() {
-    std::cerr << "usage: velk-replay [--timedemo] [--busy-waits] [--svg PICTURE.svg] [--gif MOVIE.gif [--from MS] [--to MS] [--speed X]]"
-                 " SCRIPT|DEMO\n"
-                 "  SCRIPT '-' reads the script or demo from standard input; the log goes to standard output.\n"
-                 "  --timedemo plays a demo without a log and prints its virtual time, the real time and their ratio.\n"
-                 "  --busy-waits makes the game's idle waits return at once, as if it never slept: the log is the same.\n";
+int Refuse(const std::string& why) {
+    SayCommandLineRefusal(PROGRAM, why);
     return EXIT_BAD_INPUT;
+}
+
+// What the options given do not allow together, or "".
+std::string Unfit(const CommandLine& line, const GifOptions& gif) {
+    for (Option option : {FROM, TO, SPEED}) {
+        if (line.Given(option) && !line.Given(GIF)) return std::string("--") + OPTIONS[option].name + ": goes with --gif";
+    }
+    if (line.Given(FROM) && line.Given(TO) && gif.to <= gif.from) {
+        return std::string("--to ") + line.values[TO] + " is not after --from " + line.values[FROM];
+    }
+    if (line.operands.empty()) return "no SCRIPT or DEMO given";
+    return "";
+}
+
+// When the run will end, where that is known before it: a demo's clock steps add up to it, a script's end line
+// names it (the game may end before either).
+int64_t RunEnd(bool isDemo, const Demo& demo, const Script& script) {
+    if (!isDemo) return script.hasEnd ? script.endTime : std::numeric_limits<int64_t>::max();
+    int64_t end = 0;
+    for (const DemoEvent& event : demo.events) {
+        if (event.kind == DemoEventKind::Clock || event.kind == DemoEventKind::Wait) end += event.value;
+    }
+    return end;
+}
+
+// An output file is opened before the run, so that a path it cannot write stops it before anything is played;
+// a file the run made is removed again when the run fails.
+struct Output {
+    const char* path = nullptr;
+    bool made = false;
+    void Remove() const {
+        if (path != nullptr && made) std::remove(path);
+    }
+};
+
+bool Exists(const char* path) {
+    std::error_code notChecked;
+    return std::filesystem::exists(path, notChecked);
 }
 
 constexpr size_t MAX_SCRIPT_BYTES = size_t{64} << 20;
@@ -42,51 +107,33 @@ bool ReadAll(std::FILE* in, std::string& text) {
     return !std::ferror(in);
 }
 
-// A whole number of milliseconds, or a speed factor from 0.01 to 1000.
-bool ParseMilliseconds(const char* text, int64_t& value) {
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(text, &end, 10);
-    value = parsed;
-    return *text >= '0' && *text <= '9' && *end == '\0' && errno == 0;
-}
-bool ParseSpeed(const char* text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    return end != text && *end == '\0' && std::isfinite(value) && value >= 0.01 && value <= 1000;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* scriptPath = nullptr;
-    const char* svgPath = nullptr;
-    const char* gifPath = nullptr;
-    GifOptions gif;
-    bool timedemo = false;
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--timedemo") == 0) {
-            timedemo = true;
-        } else if (std::strcmp(argv[i], "--busy-waits") == 0) {
-            ScriptedSetBusyWaits(true);
-        } else if (std::strcmp(argv[i], "--svg") == 0 && hasValue) {
-            svgPath = argv[++i];
-        } else if (std::strcmp(argv[i], "--gif") == 0 && hasValue) {
-            gifPath = argv[++i];
-        } else if (std::strcmp(argv[i], "--from") == 0 && hasValue) {
-            if (!ParseMilliseconds(argv[++i], gif.from)) return Usage();
-        } else if (std::strcmp(argv[i], "--to") == 0 && hasValue) {
-            if (!ParseMilliseconds(argv[++i], gif.to)) return Usage();
-        } else if (std::strcmp(argv[i], "--speed") == 0 && hasValue) {
-            if (!ParseSpeed(argv[++i], gif.speed)) return Usage();
-        } else if (scriptPath == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0)) {
-            scriptPath = argv[i];
-        } else {
-            return Usage();
-        }
+    const CommandLine line = ReadCommandLine(argc, argv, OPTIONS, 1);
+    if (line.error.empty() && line.help) {
+        std::cout << HELP;
+        return 0;
     }
-    if (scriptPath == nullptr) return Usage();
+    if (line.error.empty() && line.version) {
+        std::cout << PROGRAM << ' ' << DemoGameVersion() << '\n';
+        return 0;
+    }
+    GifOptions gif;
+    if (line.Given(FROM)) ReadMilliseconds(line.values[FROM], gif.from);
+    if (line.Given(TO)) ReadMilliseconds(line.values[TO], gif.to);
+    if (line.Given(SPEED)) ReadSpeed(line.values[SPEED], gif.speed);
+    const std::string unfit = line.error.empty() ? Unfit(line, gif) : line.error;
+    if (!unfit.empty()) return Refuse(unfit);
+#ifndef VELK_GIF_FONT
+    if (line.Given(GIF)) {
+        std::cerr << "velk-replay: built without giflib and FreeType, so without --gif\n";
+        return EXIT_BAD_INPUT;
+    }
+#endif
+    const char* scriptPath = line.operands[0];
+    const bool timedemo = line.Given(TIMEDEMO);
+    if (line.Given(BUSY_WAITS)) ScriptedSetBusyWaits(true);
 
     std::string text;
     const bool fromStdin = std::strcmp(scriptPath, "-") == 0;
@@ -111,8 +158,9 @@ int main(int argc, char** argv) {
     std::string error;
     if (!isDemo && LooksBinary(text)) {
         error = name + ":1: neither a VELK demo nor a script: " + DescribeStart(text);
-    } else if (isDemo ? ParseDemo(text, name, demo, error) : ParseScript(text, name, script, error)) {
-        if (!demo.note.empty()) std::cerr << demo.note << '\n';
+    } else {
+        if (isDemo) ParseDemo(text, name, demo, error);
+        if (!isDemo) ParseScript(text, name, script, error);
     }
     if (!error.empty()) {
         std::cerr << error << '\n';
@@ -122,15 +170,28 @@ int main(int argc, char** argv) {
         std::cerr << "velk-replay: --timedemo plays demos, and '" << name << "' is a script\n";
         return EXIT_BAD_INPUT;
     }
-    if (isDemo) script = ArmDemoPlayback(std::move(demo));
-    if (!isDemo && !script.hasEnd) {
-        std::cerr << "velk-replay: the script has no 'end' line; it runs until the game itself ends\n";
+    const int64_t end = RunEnd(isDemo, demo, script);
+    for (Option option : {FROM, TO}) {
+        const int64_t at = option == FROM ? gif.from : gif.to;
+        if (line.Given(option) && (option == FROM ? at >= end : at > end)) {
+            return Refuse(std::string("--") + OPTIONS[option].name + ' ' + line.values[option] + ": '" + name + "' ends at " +
+                          std::to_string(end) + " ms");
+        }
     }
+
+    Output svg{line.values[SVG], line.Given(SVG) && !Exists(line.values[SVG])};
+    std::FILE* svgCheck = svg.path != nullptr ? std::fopen(svg.path, "ab") : nullptr;  // made, or kept as it is
+    if (svg.path != nullptr && (svgCheck == nullptr || std::fclose(svgCheck) != 0)) {
+        std::cerr << "velk-replay: cannot write '" << svg.path << "': " << std::strerror(errno) << '\n';
+        return EXIT_BAD_INPUT;
+    }
+    Output gifOutput{line.values[GIF], true};  // written from the start: an old file of that name is gone anyway
 #ifdef VELK_GIF_FONT
     GifMovie movie;
-    if (gifPath != nullptr) {
+    if (gifOutput.path != nullptr) {
         std::string gifError;
-        if (!movie.Open(gifPath, VELK_GIF_FONT, gif, gifError)) {
+        if (!movie.Open(gifOutput.path, VELK_GIF_FONT, gif, gifError)) {
+            svg.Remove();
             std::cerr << "velk-replay: " << gifError << '\n';
             return EXIT_BAD_INPUT;
         }
@@ -138,12 +199,12 @@ int main(int argc, char** argv) {
         SetScriptedBoxObserver([&movie](int64_t opened, int64_t closed, const char* text, const char* title,
                                         unsigned style, int answer) { movie.Box(opened, closed, text, title, style, answer); });
     }
-#else
-    if (gifPath != nullptr) {
-        std::cerr << "velk-replay: built without giflib and FreeType, so without --gif\n";
-        return EXIT_BAD_INPUT;
-    }
 #endif
+    if (!demo.note.empty()) std::cerr << demo.note << '\n';
+    if (isDemo) script = ArmDemoPlayback(std::move(demo));
+    if (!isDemo && !script.hasEnd) {
+        std::cerr << "velk-replay: the script has no 'end' line; it runs until the game itself ends\n";
+    }
     std::ios::sync_with_stdio(false);
     std::ostream noLog(nullptr);
     const auto started = std::chrono::steady_clock::now();
@@ -156,6 +217,8 @@ int main(int argc, char** argv) {
     } catch (const DemoOutOfStep& outOfStep) {
         std::cout.flush();
         std::cerr << "velk-replay: " << name << ": " << outOfStep.why << '\n';
+        svg.Remove();
+        gifOutput.Remove();
         return EXIT_OUT_OF_STEP;
     }
     if (timedemo) {
@@ -166,15 +229,17 @@ int main(int argc, char** argv) {
     }
 #ifdef VELK_GIF_FONT
     std::string gifError;
-    if (gifPath != nullptr && !movie.Close(gifError)) {
-        std::remove(gifPath);
-        std::cerr << "velk-replay: cannot write '" << gifPath << "': " << gifError << '\n';
+    if (gifOutput.path != nullptr && !movie.Close(gifError)) {
+        svg.Remove();
+        gifOutput.Remove();
+        std::cerr << "velk-replay: cannot write '" << gifOutput.path << "': " << gifError << '\n';
         return EXIT_BAD_INPUT;
     }
 #endif
 
-    if (svgPath != nullptr && !WritePictureSvg(ScriptedLastPicture(), svgPath)) {
-        std::cerr << "velk-replay: cannot write picture '" << svgPath << "': " << std::strerror(errno) << '\n';
+    if (svg.path != nullptr && !WritePictureSvg(ScriptedLastPicture(), svg.path)) {
+        std::cerr << "velk-replay: cannot write '" << svg.path << "': " << std::strerror(errno) << '\n';
+        svg.Remove();
         return EXIT_BAD_INPUT;
     }
     return 0;

@@ -3,33 +3,67 @@
 # (A template: CMake fills in the @...@ values for each installed layout.)
 # The game reads its sound files and writes its record in its working folder, so that folder holds links
 # to the installed program and sounds, refreshed at each start so that an upgrade takes effect.
-usage="usage: velk [--help | --version | --record DEMO [--overwrite] | --play DEMO [--speed X]]"
-if [ $# -eq 3 ] && [ "$1" = --overwrite ] && [ "$2" = --record ]; then
-    set -- "$2" "$3" "$1"
+# The options are the game's own, spelled and refused as the game does, before anything is made.
+refuse() { echo "velk: $1; try --help" >&2; exit 2; }
+is_speed() { awk -v x="$1" 'BEGIN { exit !(x ~ /^([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$/ && x >= 0.01 && x <= 1000) }'; }
+given=" " extra='' help='' version='' record='' overwrite='' play='' speed=''
+while [ $# -gt 0 ]; do
+    word=$1 option=$1 value='' joined=''
+    shift
+    case $word in --?*=*) option=${word%%=*} value=${word#*=} joined=yes ;; esac
+    case $option in
+    -h | --help | --version | --overwrite)
+        [ -z "$joined" ] || refuse "$option: takes no value"
+        case $option in -h | --help) help=yes ;; --version) version=yes ;; esac ;;
+    --record | --play | --speed)
+        what="a DEMO file" && [ "$option" != --speed ] || what="a speed X"
+        [ -n "$joined" ] || { [ $# -gt 0 ] || refuse "$option: needs $what"; value=$1 && shift; } ;;
+    --)
+        [ $# -eq 0 ] || [ -n "$extra" ] || extra="'$1'"
+        break ;;
+    -?*) refuse "unknown option '$word'" ;;
+    *) [ -n "$extra" ] || extra="'$word'" ;;
+    esac
+    case $option in --overwrite | --record | --play | --speed)
+        case $given in *" $option "*) refuse "$option: given twice" ;; esac
+        given="$given$option "
+        [ "$option" = --overwrite ] || [ -n "$value" ] || refuse "$option: needs $what"
+        [ "$option" != --speed ] || is_speed "$value" || refuse "--speed: not a speed from 0.01 to 1000: '$value'"
+        eval "${option#--}=\${value:-yes}" ;;
+    esac
+done
+[ -z "$extra" ] || refuse "unexpected argument $extra"
+if [ -n "$help" ]; then
+    cat <<'HELP'
+usage: velk [--record DEMO [--overwrite] | --play DEMO [--speed X]]
+Starts the VELK Keyboard Practice Game in this terminal (UTF-8, at least 120x30),
+in the player's folder ${XDG_DATA_HOME:-$HOME/.local/share}/velk, which keeps
+the record file VELKGAME.CFG.
+
+  --record DEMO  play as usual, writing a demo of the session to the file DEMO
+  --overwrite    with --record: replace an existing file DEMO
+  --play DEMO    watch a demo at the pace it was played: Space pauses, Esc stops
+  --speed X      with --play: at X times that pace (0.01 to 1000)
+  -h, --help     print this help and exit
+  --version      print the program's name and version and exit
+HELP
+    exit 0
 fi
-case $#:${1:-}:${3:-} in
-0::) ;;
-2:--record: | 3:--record:--overwrite | 2:--play: | 4:--play:--speed)
-    # The game runs in the player's folder: the demo's path is taken from here.
-    case $2 in /*) demo=$2 ;; *) demo=$PWD/$2 ;; esac
-    option=$1
-    shift 2
-    set -- "$option" "$demo" "$@" ;;
-1:--help:)
-    echo "$usage"
-    echo "Starts the VELK Keyboard Practice Game in this terminal (UTF-8, at least 120x30)."
-    echo "--record DEMO writes a demo of the session (--overwrite: over an existing file); --play DEMO shows one,"
-    echo "X times real time with --speed X."
-    echo "The record file VELKGAME.CFG is kept in \${XDG_DATA_HOME:-\$HOME/.local/share}/velk."
-    exit 0 ;;
-1:--version:)
+if [ -n "$version" ]; then
     echo "velk @PROJECT_VERSION@"
-    exit 0 ;;
-*)
-    echo "velk: unknown argument: $*" >&2
-    echo "$usage" >&2
-    exit 2 ;;
-esac
+    exit 0
+fi
+[ -z "$record" ] || [ -z "$play" ] || refuse "--record and --play do not go together"
+[ -z "$overwrite" ] || [ -n "$record" ] || refuse "--overwrite: goes with --record"
+[ -z "$speed" ] || [ -n "$play" ] || refuse "--speed: goes with --play"
+# The game runs in the player's folder: a demo's path is taken from here.
+case $record in /* | "") ;; *) record=$PWD/$record ;; esac
+case $play in /* | "") ;; *) play=$PWD/$play ;; esac
+set --
+[ -z "$record" ] || set -- --record "$record"
+[ -z "$overwrite" ] || set -- "$@" --overwrite
+[ -z "$play" ] || set -- --play "$play"
+[ -z "$speed" ] || set -- "$@" --speed "$speed"
 
 # The installed files are found from this script's own place, so the tree can be moved as a whole.
 self=$(readlink -f "$0" 2>/dev/null) || self=$0

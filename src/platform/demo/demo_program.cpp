@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/common/command_line.h"
 #include "platform/demo/demo_layer.h"
 #include "platform/demo/demo_writer.h"
 
@@ -15,6 +16,20 @@ namespace {
 
 constexpr int EXIT_BAD_COMMAND_LINE = 2;
 constexpr int EXIT_OUT_OF_STEP = 3;
+constexpr int EXIT_NO_CONSOLE = 4;
+const char* const PROGRAM = "VELKGAME.exe";
+const char* const HELP =
+    "usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X]]\n"
+    "Starts the VELK Keyboard Practice Game in this console. It reads its sound files\n"
+    "and keeps its record file VELKGAME.CFG in the working folder.\n"
+    "\n"
+    "  --record DEMO  play as usual, writing a demo of the session to the file DEMO\n"
+    "  --overwrite    with --record: replace an existing file DEMO\n"
+    "  --play DEMO    watch a demo at the pace it was played: Space pauses, Esc stops\n"
+    "  --speed X      with --play: at X times that pace (0.01 to 1000)\n"
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the program's name and version and exit\n";
+enum Option { RECORD, OVERWRITE, PLAY, SPEED };
 constexpr int64_t PRESSED_SHOWN_MS = 250;   // a watched box shows its pressed button this long before it closes
 constexpr int64_t UNTIMED_BOX_MS = 1000;    // how long a box of a demo that did not record it is shown
 const char* const NOTE_PLAYING = "VELK demo: Space pauses, Esc stops";
@@ -54,6 +69,14 @@ void TakeViewerKeys(Watch& watch) {
 [[noreturn]] void Refuse(const std::string& why) {
     std::fprintf(stderr, "%s\n", why.c_str());
     std::exit(EXIT_BAD_COMMAND_LINE);
+}
+
+// What the options given do not allow together, or "".
+std::string Unfit(const CommandLine& line) {
+    if (line.Given(RECORD) && line.Given(PLAY)) return "--record and --play do not go together";
+    if (line.Given(OVERWRITE) && !line.Given(RECORD)) return "--overwrite: goes with --record";
+    if (line.Given(SPEED) && !line.Given(PLAY)) return "--speed: goes with --play";
+    return "";
 }
 
 // Returns once the demo's clock reading is due on the backend's clock, taking the viewer's keys meanwhile.
@@ -115,38 +138,36 @@ DemoPacing WatchingPacing(double speed) {
 }
 
 void PlatformStartProgram(int argc, char** argv) {
-    const char* record = nullptr;
-    const char* play = nullptr;
-    bool overwrite = false;
-    double speed = 1;
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--record") == 0 && hasValue) {
-            record = argv[++i];
-        } else if (std::strcmp(argv[i], "--play") == 0 && hasValue) {
-            play = argv[++i];
-        } else if (std::strcmp(argv[i], "--overwrite") == 0) {
-            overwrite = true;
-        } else if (std::strcmp(argv[i], "--speed") == 0 && hasValue) {
-            char* end = nullptr;
-            speed = std::strtod(argv[++i], &end);
-            if (*end != '\0' || !std::isfinite(speed) || speed < 0.01 || speed > 1000) {
-                Refuse(std::string("VELKGAME.exe: not a speed from 0.01 to 1000: '") + argv[i] + "'");
-            }
-        } else {
-            Refuse(std::string("VELKGAME.exe: unknown argument '") + argv[i] +
-                   "'; usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X]]");
-        }
+    const CommandLine line = ReadCommandLine(argc, argv, {{"record", "a DEMO file"}, {"overwrite"}, {"play", "a DEMO file"},
+                                                          {"speed", "a speed X", ValidSpeed, "not a speed from 0.01 to 1000"}}, 0);
+    std::string why = line.error;
+    if (why.empty() && line.help) {
+        std::fputs(HELP, stdout);
+        std::exit(0);
     }
-    if (record != nullptr && play != nullptr) Refuse("VELKGAME.exe: --record and --play do not go together");
-    if (overwrite && record == nullptr) Refuse("VELKGAME.exe: --overwrite goes with --record");
+    if (why.empty() && line.version) {
+        std::printf("%s %s\n", PROGRAM, DemoGameVersion());
+        std::exit(0);
+    }
+    if (why.empty()) why = Unfit(line);
+    if (!why.empty()) {
+        SayCommandLineRefusal(PROGRAM, why);
+        std::exit(EXIT_BAD_COMMAND_LINE);
+    }
+    const char* record = line.values[RECORD];
     std::string error;
-    if (record != nullptr && !(DemoTargetAllowed(record, overwrite, error) && StartDemoRecording(record, error))) {
-        Refuse("VELKGAME.exe: " + error);
+    if (record != nullptr && !DemoTargetAllowed(record, line.Given(OVERWRITE), error)) Refuse(std::string(PROGRAM) + ": " + error);
+    Demo demo;
+    if (line.Given(PLAY) && !ReadDemoFile(line.values[PLAY], demo, error)) Refuse(error);
+    // Before any file is made or the screen touched: a console the game cannot use is said once, here.
+    if (const char* problem = BackendConsoleProblem()) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, problem);
+        std::exit(EXIT_NO_CONSOLE);
     }
-    if (play != nullptr) {
-        Demo demo;
-        if (!ReadDemoFile(play, demo, error)) Refuse(error);
+    if (record != nullptr && !StartDemoRecording(record, error)) Refuse(std::string(PROGRAM) + ": " + error);
+    if (line.Given(PLAY)) {
+        double speed = 1;
+        if (line.Given(SPEED)) ReadSpeed(line.values[SPEED], speed);
         // Said before the game takes the screen: a terminal shows it again when the game gives the screen back.
         if (!demo.note.empty()) std::fprintf(stderr, "%s\n", demo.note.c_str());
         StartDemoPlayback(std::move(demo), WatchingPacing(speed));

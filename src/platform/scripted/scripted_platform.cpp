@@ -89,6 +89,9 @@ std::string PictureAsText(const Cell* cells) {
 
 }  // namespace
 
+// Virtual: nothing to lack.
+const char* BackendConsoleProblem() { return nullptr; }
+
 WindowHandle BackendSetUpConsole() {
     LogLine() << "setup\n";
     return &windowTag;

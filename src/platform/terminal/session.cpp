@@ -166,13 +166,10 @@ bool OpenScreen() {
     }
     RouteStderrToLog();
     cursesScreen = newterm(nullptr, stdout, stdin);
-    if (cursesScreen == nullptr) {
+    if (cursesScreen == nullptr) {  // BackendConsoleProblem said why, if it could know
         RestoreStderr();
         RemoveHandlers();
         g_haveTermios = 0;
-        const char* term = std::getenv("TERM");
-        std::fprintf(stderr, "VELK: this terminal (TERM=%s) is not known to ncurses; try TERM=xterm-256color\n",
-                     term != nullptr ? term : "");
         return false;
     }
     set_term(cursesScreen);
@@ -230,6 +227,27 @@ void RestoreAll() {
 }
 
 }  // namespace terminal
+
+// Asked before anything is drawn: without this, each part that wants the screen (the package check's box, the
+// game's set-up, the keyboard's failure box) would find out on its own, and a terminal without cursor addressing
+// would get a blank screen. Reading the terminal's description writes nothing to it.
+const char* BackendConsoleProblem() {
+    static char why[256];
+    if (!isatty(terminal::INPUT_FD)) return "standard input is not a terminal; start the game from a terminal, its keyboard as input";
+    if (!isatty(terminal::OUTPUT_FD)) return "standard output is not a terminal; start the game from a terminal, its screen as output";
+    const char* term = std::getenv("TERM");
+    if (term == nullptr || *term == '\0') return "TERM is not set, so the terminal's type is unknown; try TERM=xterm-256color";
+    int status = 0;
+    const bool known = setupterm(term, terminal::OUTPUT_FD, &status) == OK;
+    const bool addressable = known && terminal::ValidCapability(terminal::Capability("cup"));
+    if (known) del_curterm(cur_term);  // the screen reads its own when it opens
+    if (!known && status != 1) {  // 1: a hard-copy terminal, known but of no use
+        std::snprintf(why, sizeof why, "this terminal (TERM=%s) is not known to ncurses; try TERM=xterm-256color", term);
+    } else if (!addressable) {
+        std::snprintf(why, sizeof why, "this terminal (TERM=%s) cannot move its cursor, which the game needs; try TERM=xterm-256color", term);
+    }
+    return known && addressable ? nullptr : why;
+}
 
 WindowHandle BackendSetUpConsole() {
     static int consoleWindow;

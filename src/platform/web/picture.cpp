@@ -25,6 +25,9 @@ int windowToken;
 
 }  // namespace
 
+// The page is always there to draw on.
+const char* BackendConsoleProblem() { return nullptr; }
+
 WindowHandle BackendSetUpConsole() {
     VelkScreenSetUp("VELK Keyboard Practice Game", CP437_TO_UNICODE);
     return &windowToken;

@@ -34,6 +34,9 @@ POINT CentredWindowOrigin(const RECT& workArea, const RECT& window) {
 
 using namespace win32;
 
+// A console program is given a console of its own when it is started without one.
+const char* BackendConsoleProblem() { return nullptr; }
+
 WindowHandle BackendSetUpConsole() {
     // No result is examined: a console that refuses a step keeps its old state and the game still runs.
     consoleOut = GetStdHandle(STD_OUTPUT_HANDLE);
