@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/backend.h"
 #include "platform/demo/demo_writer.h"
@@ -54,11 +56,19 @@ void CloseRecording() {
     CloseDemoWriter();
 }
 
+std::string endLine;  // said at the end when a failed write has nothing to say
+
 // Registered before the backend's own exit handlers, so it runs after them: a terminal is given back by then, and
 // the line about a failed write is seen.
 void CloseRecordingAtExit() {
     CloseRecording();
-    if (!DemoWriteFailure().empty()) std::fprintf(stderr, "%s\n", DemoWriteFailure().c_str());
+    const std::string& line = DemoWriteFailure().empty() ? endLine : DemoWriteFailure();
+    if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void CloseRecordingAtExitOnce() {
+    static bool closesAtExit = false;
+    if (!closesAtExit) closesAtExit = std::atexit(CloseRecordingAtExit) == 0;
 }
 
 // A clock reading taken while recording, written as the step from the one before.
@@ -350,9 +360,13 @@ bool StartDemoRecording(const std::string& path, std::string& error) {
     StopDemo();
     if (!OpenDemoWriter(path, error)) return false;
     layer.mode = Mode::Record;
-    static bool closesAtExit = false;
-    if (!closesAtExit) closesAtExit = std::atexit(CloseRecordingAtExit) == 0;
+    CloseRecordingAtExitOnce();
     return true;
+}
+
+void SayAtDemoEnd(std::string line) {
+    endLine = std::move(line);
+    CloseRecordingAtExitOnce();
 }
 
 void StartDemoPlayback(Demo demo, DemoPacing pacing) {

@@ -1,4 +1,4 @@
-// The program's own options (--record, --play, --speed) and watching a demo at the pace it was played.
+// The program's own options (--record, --play, --speed, --keep) and watching a demo at the pace it was played.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/demo/demo_layer.h"
 #include "platform/demo/demo_writer.h"
+#include "platform/demo/kept_games.h"
 
 namespace {
 
@@ -117,6 +118,7 @@ DemoPacing WatchingPacing(double speed) {
 void PlatformStartProgram(int argc, char** argv) {
     const char* record = nullptr;
     const char* play = nullptr;
+    const char* keep = nullptr;
     bool overwrite = false;
     double speed = 1;
     for (int i = 1; i < argc; ++i) {
@@ -125,6 +127,8 @@ void PlatformStartProgram(int argc, char** argv) {
             record = argv[++i];
         } else if (std::strcmp(argv[i], "--play") == 0 && hasValue) {
             play = argv[++i];
+        } else if (std::strcmp(argv[i], "--keep") == 0 && hasValue) {
+            keep = argv[++i];
         } else if (std::strcmp(argv[i], "--overwrite") == 0) {
             overwrite = true;
         } else if (std::strcmp(argv[i], "--speed") == 0 && hasValue) {
@@ -135,15 +139,19 @@ void PlatformStartProgram(int argc, char** argv) {
             }
         } else {
             Refuse(std::string("VELKGAME.exe: unknown argument '") + argv[i] +
-                   "'; usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X]]");
+                   "'; usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X] | --keep FOLDER]");
         }
     }
     if (record != nullptr && play != nullptr) Refuse("VELKGAME.exe: --record and --play do not go together");
+    if (keep != nullptr && (record != nullptr || play != nullptr)) {
+        Refuse(std::string("VELKGAME.exe: --keep and ") + (record != nullptr ? "--record" : "--play") + " do not go together");
+    }
     if (overwrite && record == nullptr) Refuse("VELKGAME.exe: --overwrite goes with --record");
     std::string error;
     if (record != nullptr && !(DemoTargetAllowed(record, overwrite, error) && StartDemoRecording(record, error))) {
         Refuse("VELKGAME.exe: " + error);
     }
+    if (keep != nullptr) KeepGame(keep);
     if (play != nullptr) {
         Demo demo;
         if (!ReadDemoFile(play, demo, error)) Refuse(error);
