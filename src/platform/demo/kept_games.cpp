@@ -97,7 +97,8 @@ void KeepGame(const std::string& folder) {
     for (int copy = 1; !error && name.empty(); ++copy) {
         if (copy > MAX_COPIES) error = std::make_error_code(std::errc::file_exists);
         std::error_code absent;
-        if (!error && !fs::exists(fs::path(folder) / KeptGameName(now, copy), absent) && !absent) name = KeptGameName(now, copy);
+        const std::string next = KeptGameName(now, copy);
+        if (!error && !fs::exists(fs::path(folder) / next, absent) && !absent) name = next;
     }
     std::string why;
     errno = 0;
