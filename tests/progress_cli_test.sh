@@ -1,12 +1,44 @@
 #!/usr/bin/env bash
 # Kept games and their report as commands: what VELKGAME.exe --keep keeps and prunes, what velk-progress reads and refuses.
 set -u
-game=$(realpath "${1:-/nonexistent}")
+progress=$(realpath "$1")
+game=$(realpath "${2:-/nonexistent}")
+demos=$(realpath "$(dirname "$0")/demos")
 STAGE="progress command"
 . "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
+run() { "$progress" "$@" >out.txt 2>err.txt; code=$?; }  # run ARGS...: code, out.txt, err.txt
+
+# The folder's side: a foreign file and a demo the game parts from named and not counted, the rest listed; the
+# summaries cached (a damaged cache rebuilt) so that the next report gives the same.
+mkdir kept && cp "$demos"/*.demo kept/ && echo hello >kept/notes.txt
+sed '0,/^r 1:1:27:0$/s//r 1:1:25:0/' "$demos/level-climb.demo" >kept/changed.demo
+export TZ=UTC
+run --games kept
+check "--games: one line a game, oldest first; the others named on standard error" eval '[ $code -eq 0 ] &&
+    [ "$(cat out.txt)" = "2026-12-06 08:25:50      0:46  levels  1 to  9  score   3600  lives lost 1
+2026-12-06 08:25:51      0:47  levels  1 to  5  score   1000  lives lost 6
+2026-12-06 08:25:51      0:35  levels 16 to 21  score   9000  lives lost 0" ] && [ "$(wc -l <err.txt)" -eq 2 ] &&
+    grep -q "^velk-progress: skipped changed.demo: out of step at 12148 ms" err.txt && grep -q "^velk-progress: skipped notes.txt:1: not a VELK demo" err.txt'
+cp out.txt cold.txt && run --games kept
+check "the cached summaries give the same" eval '[ $code -eq 0 ] && cmp -s out.txt cold.txt && grep -q "^level-climb.demo" kept/.summaries'
+sed -i 's/^\(level-climb.demo\t[^\t]*\t[^\t]*\t\).*/\11 2 3/' kept/.summaries && run --games kept
+check "a damaged cache is rebuilt" eval '[ $code -eq 0 ] && cmp -s out.txt cold.txt && grep -q "^level-climb.demo.* 3600 " kept/.summaries'
+run --stats kept --svg chart.svg
+check "--stats --svg: the report, and an SVG picture that parses, without scripts" eval '[ $code -eq 0 ] &&
+    grep -q "^Best level 21, best score 9000$" out.txt && ! grep -q "<script" chart.svg &&
+    python3 -c "import sys, xml.dom.minidom; sys.exit(xml.dom.minidom.parse(\"chart.svg\").documentElement.tagName != \"svg\")"'
+
+# Bad input: one line naming it, exit 2, nothing written.
+for row in "--games|option '--games' needs an argument; try --help" "--stats kept --bogus|unknown option '--bogus'; try --help" \
+    "--games kept --stats kept|give one of --games DIR and --stats DIR; try --help" "--games kept --svg x.svg|--svg goes with --stats; try --help" \
+    "--games kept more|unexpected argument 'more'; try --help" "--games missing|cannot read the folder 'missing': No such file or directory" \
+    "--stats kept --svg no/x.svg|cannot write 'no/x.svg': No such file or directory"; do
+    run ${row%|*}
+    check "velk-progress ${row%|*}: exit 2, one line" eval '[ $code -eq 2 ] && [ "$(cat err.txt)" = "velk-progress: ${row#*|}" ] && [ ! -s out.txt ]'
+done
 
 # VELKGAME.exe without a terminal fails its keyboard at once (exit 1): enough to see what it keeps.
 if [ -x "$game" ]; then
