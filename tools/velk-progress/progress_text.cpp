@@ -70,14 +70,15 @@ std::string LevelTable(const std::vector<GameSummary>& games) {
     return text;
 }
 
-// Columns of '#' as high as the level reached, scaled to the best; each row is labelled with the lowest level
-// that reaches it.
+// Columns of '#' as high as the level reached, scaled to the best (80 columns hold 30 games); a row is labelled with
+// the lowest level that reaches it.
 std::string LevelChart(const std::vector<GameSummary>& games) {
     const size_t first = games.size() > CHART_GAMES ? games.size() - CHART_GAMES : 0;
     int best = 0;
     for (size_t i = first; i < games.size(); ++i) best = std::max(best, games[i].bestLevel);
     const int rows = std::min(best, CHART_ROWS);
-    std::string text = Printf("Level reached in the last %zu games (oldest first):\n", games.size() - first);
+    std::string text = Printf("Level reached in the last %zu games, oldest first (a row from the level at its left):\n",
+                              games.size() - first);
     for (int row = rows; row >= 1; --row) {
         text += Printf("%4d |", (row - 1) * best / rows + 1);
         for (size_t i = first; i < games.size(); ++i) {
