@@ -77,8 +77,8 @@ std::string LevelChart(const std::vector<GameSummary>& games) {
     int best = 0;
     for (size_t i = first; i < games.size(); ++i) best = std::max(best, games[i].bestLevel);
     const int rows = std::min(best, CHART_ROWS);
-    std::string text = Printf("Level reached in the last %zu games, oldest first (a row from the level at its left):\n",
-                              games.size() - first);
+    std::string text = Printf("Level reached in the last %d games, oldest first (a row from the level at its left):\n",
+                              static_cast<int>(games.size() - first));
     for (int row = rows; row >= 1; --row) {
         text += Printf("%4d |", (row - 1) * best / rows + 1);
         for (size_t i = first; i < games.size(); ++i) {
