@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The progress report over 1,000 kept games made from the regression demos: cold (every game replayed) and warm
-# (every summary from the folder's cache), RUNS times each.
-# usage: bench/progress_bench.sh [VELK-PROGRESS [RUNS]]
+# The progress report over 1,000 kept games made from the regression demos, timed cold and warm.
+# usage: bench/progress_bench.sh [VELK-PROGRESS [RUNS]]: RUNS times (3) each, cold (every game replayed, no cache) and
+# warm (every summary from the folder's cache)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=$(realpath "${1:-build/test/tools/velk-progress/velk-progress}")

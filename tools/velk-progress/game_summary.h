@@ -1,5 +1,4 @@
-// What one kept game was, worked out by replaying its demo with the game's own code; no file is touched here, so
-// that the same code can run in the browser.
+// What one kept game was, worked out by replaying its demo with the game's code, with no file access (for the page too).
 #pragma once
 
 #include <cstdint>

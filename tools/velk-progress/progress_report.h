@@ -1,5 +1,4 @@
-// The player's progress from kept games' summaries: a list of the games, figures with a text chart, an SVG chart.
-// Text in, text out, no file touched, so that the browser page can show the same.
+// The player's progress from kept games' summaries, as text for a terminal or a page: a list, figures, SVG.
 #pragma once
 
 #include <cstdint>
