@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/backend.h"
 #include "platform/demo/demo_writer.h"
@@ -19,6 +21,7 @@ struct Layer {
     int64_t clock = 0;     // the last clock reading, recorded or played
     int64_t calendar = 0;  // the last calendar reading
     Cell picture[SCREEN_CELLS] = {};
+    uint64_t hashBeforeRow[SCREEN_ROWS] = {0xcbf29ce484222325ull};  // the picture check before each row
     bool presented = false;
     bool folding = false;  // pictures changed since the last check
     uint64_t fold = 0;     // their hashes folded in order
@@ -54,11 +57,19 @@ void CloseRecording() {
     CloseDemoWriter();
 }
 
+std::string endLine;  // said at the end when a failed write has nothing to say
+
 // Registered before the backend's own exit handlers, so it runs after them: a terminal is given back by then, and
 // the line about a failed write is seen.
 void CloseRecordingAtExit() {
     CloseRecording();
-    if (!DemoWriteFailure().empty()) std::fprintf(stderr, "%s\n", DemoWriteFailure().c_str());
+    const std::string& line = DemoWriteFailure().empty() ? endLine : DemoWriteFailure();
+    if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void CloseRecordingAtExitOnce() {
+    static bool closesAtExit = false;
+    if (!closesAtExit) closesAtExit = std::atexit(CloseRecordingAtExit) == 0;
 }
 
 // A clock reading taken while recording, written as the step from the one before.
@@ -113,14 +124,22 @@ const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
     return event;
 }
 
-// The demo's own picture check: FNV-1a over whole cells, four times fewer steps than the log's byte-wise hash.
-uint64_t CellsHash(const Cell* cells) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (int i = 0; i < SCREEN_CELLS; ++i) {
+// The demo's own check of a changed picture: FNV-1a over whole cells, a quarter of the log's byte-wise steps, taken up
+// at the first changed row as the rows above hash as they did (an arrow's move hashes half a picture). False: unchanged.
+bool HashChanged(const Cell* cells, uint64_t& hash) {
+    int row = 0;
+    const size_t rowBytes = sizeof(Cell) * SCREEN_COLS;
+    while (layer.presented && row < SCREEN_ROWS &&
+           std::memcmp(&cells[row * SCREEN_COLS], &layer.picture[row * SCREEN_COLS], rowBytes) == 0) {
+        ++row;
+    }
+    hash = row < SCREEN_ROWS ? layer.hashBeforeRow[row] : 0;
+    for (int i = row * SCREEN_COLS; i < SCREEN_CELLS; ++i) {
+        if (i % SCREEN_COLS == 0) layer.hashBeforeRow[i / SCREEN_COLS] = hash;
         hash ^= uint64_t{cells[i].character} | uint64_t{cells[i].attribute} << 16;
         hash *= 0x100000001b3ull;
     }
-    return hash;
+    return row < SCREEN_ROWS;
 }
 
 // Before every question but a clock reading: the pictures changed since the last one, as one check.
@@ -154,10 +173,10 @@ void PlatformTypeCharacter(char character) {
 }
 
 void PlatformPresent(const Cell* cells) {
-    if (layer.mode != Mode::Live && (!layer.presented || std::memcmp(cells, layer.picture, sizeof layer.picture) != 0)) {
+    uint64_t hash = 0;
+    if (layer.mode != Mode::Live && HashChanged(cells, hash)) {
         std::memcpy(layer.picture, cells, sizeof layer.picture);
         layer.presented = true;
-        const uint64_t hash = CellsHash(cells);
         layer.fold = layer.folding ? (layer.fold ^ hash) * 0x100000001b3ull : hash;
         layer.folding = true;
     }
@@ -350,9 +369,13 @@ bool StartDemoRecording(const std::string& path, std::string& error) {
     StopDemo();
     if (!OpenDemoWriter(path, error)) return false;
     layer.mode = Mode::Record;
-    static bool closesAtExit = false;
-    if (!closesAtExit) closesAtExit = std::atexit(CloseRecordingAtExit) == 0;
+    CloseRecordingAtExitOnce();
     return true;
+}
+
+void SayAtDemoEnd(std::string line) {
+    endLine = std::move(line);
+    CloseRecordingAtExitOnce();
 }
 
 void StartDemoPlayback(Demo demo, DemoPacing pacing) {

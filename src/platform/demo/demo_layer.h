@@ -30,6 +30,9 @@ struct DemoPacing {
 // backend's own exit handlers (registered after this) gave the terminal back. False with error set when the file
 // cannot be made.
 bool StartDemoRecording(const std::string& path, std::string& error);
+// For a game that plays on without the recording it was to make: line is said at the process's normal end, as a
+// failed write is.
+void SayAtDemoEnd(std::string line);
 // From now on the game's questions are answered from demo.
 void StartDemoPlayback(Demo demo, DemoPacing pacing);
 // Back to passing everything through; a recording is closed.

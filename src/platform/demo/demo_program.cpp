@@ -1,4 +1,4 @@
-// The program's own options (--record, --play, --speed) and watching a demo at the pace it was played.
+// The program's own options (--record, --play, --speed, --keep) and watching a demo at the pace it was played.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "platform/common/command_line.h"
 #include "platform/demo/demo_layer.h"
 #include "platform/demo/demo_writer.h"
+#include "platform/demo/kept_games.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr int EXIT_OUT_OF_STEP = 3;
 constexpr int EXIT_NO_CONSOLE = 4;
 const char* const PROGRAM = "VELKGAME.exe";
 const char* const HELP =
-    "usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X]]\n"
+    "usage: VELKGAME.exe [--record DEMO [--overwrite] | --play DEMO [--speed X] | --keep FOLDER]\n"
     "Starts the VELK Keyboard Practice Game in this console. It reads its sound files\n"
     "and keeps its record file VELKGAME.CFG in the working folder.\n"
     "\n"
@@ -27,9 +28,11 @@ const char* const HELP =
     "  --overwrite    with --record: replace an existing file DEMO\n"
     "  --play DEMO    watch a demo at the pace it was played: Space pauses, Esc stops\n"
     "  --speed X      with --play: at X times that pace (0.01 to 1000)\n"
+    "  --keep FOLDER  play as usual, keeping the session as a demo in FOLDER, named by\n"
+    "                 its start time (past 1,000 games or 100 MB the oldest go)\n"
     "  -h, --help     print this help and exit\n"
     "  --version      print the program's name and version and exit\n";
-enum Option { RECORD, OVERWRITE, PLAY, SPEED };
+enum Option { RECORD, OVERWRITE, PLAY, SPEED, KEEP };
 constexpr int64_t PRESSED_SHOWN_MS = 250;   // a watched box shows its pressed button this long before it closes
 constexpr int64_t UNTIMED_BOX_MS = 1000;    // how long a box of a demo that did not record it is shown
 const char* const NOTE_PLAYING = "VELK demo: Space pauses, Esc stops";
@@ -76,6 +79,9 @@ std::string Unfit(const CommandLine& line) {
     if (line.Given(RECORD) && line.Given(PLAY)) return "--record and --play do not go together";
     if (line.Given(OVERWRITE) && !line.Given(RECORD)) return "--overwrite: goes with --record";
     if (line.Given(SPEED) && !line.Given(PLAY)) return "--speed: goes with --play";
+    if (line.Given(KEEP) && (line.Given(RECORD) || line.Given(PLAY))) {
+        return std::string("--keep and ") + (line.Given(RECORD) ? "--record" : "--play") + " do not go together";
+    }
     return "";
 }
 
@@ -139,7 +145,8 @@ DemoPacing WatchingPacing(double speed) {
 
 void PlatformStartProgram(int argc, char** argv) {
     const CommandLine line = ReadCommandLine(argc, argv, {{"record", "a DEMO file"}, {"overwrite"}, {"play", "a DEMO file"},
-                                                          {"speed", "a speed X", ValidSpeed, "not a speed from 0.01 to 1000"}}, 0);
+                                                          {"speed", "a speed X", ValidSpeed, "not a speed from 0.01 to 1000"},
+                                                          {"keep", "a FOLDER"}}, 0);
     std::string why = line.error;
     if (why.empty() && line.help) {
         std::fputs(HELP, stdout);
@@ -165,6 +172,7 @@ void PlatformStartProgram(int argc, char** argv) {
         std::exit(EXIT_NO_CONSOLE);
     }
     if (record != nullptr && !StartDemoRecording(record, error)) Refuse(std::string(PROGRAM) + ": " + error);
+    if (line.Given(KEEP)) KeepGame(line.values[KEEP]);
     if (line.Given(PLAY)) {
         double speed = 1;
         if (line.Given(SPEED)) ReadSpeed(line.values[SPEED], speed);
