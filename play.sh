@@ -21,4 +21,5 @@ if [ "${1:-}" = "web" ]; then
     exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web/package >/dev/null 2>&1
 fi
 cd build/release/package
-exec ./VELKGAME.exe
+# Each game is kept where velk keeps them, for velk --games, --stats and --last.
+exec ./VELKGAME.exe --keep "${XDG_DATA_HOME:-$HOME/.local/share}/velk/games"

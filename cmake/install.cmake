@@ -55,6 +55,8 @@ function(velk_install_layout component bindir libdir datadir)
     configure_file(${velk_source}/velk.sh ${velk_staging}/${component}/velk @ONLY)
     install(PROGRAMS ${velk_staging}/${component}/velk DESTINATION ${bindir} COMPONENT ${in})
     install(TARGETS velk_program RUNTIME DESTINATION ${libdir} COMPONENT ${in})
+    # velk-progress is the launcher's own helper for --games and --stats, beside the program.
+    install(TARGETS velk-progress RUNTIME DESTINATION ${libdir} COMPONENT ${in})
     # velk-replay plays demos in any folder; scripts need the game's files in the folder it runs in.
     install(TARGETS velk-replay RUNTIME DESTINATION ${bindir} COMPONENT ${in})
     install(FILES ${velk_sound_files} DESTINATION ${datadir} COMPONENT ${in})

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Redraws the README's pictures with velk-replay: the information screen, a level a few seconds in, and the
-# first levels of a game recorded in the terminal (tests/demos/level-climb.demo) as an animated GIF.
+# Redraws the README's pictures with velk-replay and velk-progress: the information screen, a level a few seconds
+# in, the first levels of a game recorded in the terminal (tests/demos/level-climb.demo) as an animated GIF, and the
+# progress chart of the three regression demos.
 # usage: docs/make-pictures.sh BUILD_DIR   (a built tree, e.g. build/test)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,3 +19,5 @@ printf 'end 100\n' | "$replay" --svg "$root/docs/info-screen.svg" - > /dev/null
     echo "end 9000"
 } | "$replay" --svg "$root/docs/level.svg" - > /dev/null
 "$replay" --gif "$root/docs/level-climb.gif" --from 10400 --to 32000 "$root/tests/demos/level-climb.demo" > /dev/null
+mkdir games && cp "$root"/tests/demos/*.demo games/
+"$(dirname "$replay")/../velk-progress/velk-progress" --stats games --svg "$root/docs/progress.svg" > /dev/null

@@ -123,6 +123,8 @@ if [ -x "$game" ]; then
                 [ "$(cat err.txt)" = "$program: ${row#*|}; try --help" ] && [ "$(ls)" = "$before" ]'
         done
     done
+    check "velk's own: --svg alone, --last with --games: refused in one line" eval '[ "$(sh "$velk" --svg x 2>&1)" = \
+        "velk: --svg: goes with --stats; try --help" ] && [ "$(sh "$velk" --last --games 2>&1)" = "velk: --last and --games do not go together; try --help" ]'
     sums() { cksum VELKGAME.exe VELKGSND?.wav kept.demo; }
     rm -f VELKGAME.CFG && ln -s VELKGSND3.wav sound && cp "$demo" kept.demo && before=$(sums)
     for row in "2 --record VELKGAME.CFG|record file VELKGAME.CFG" "2 --record sound|sound VELKGSND3.wav" \

@@ -23,12 +23,12 @@ check "velk-replay beside it, its manual page beside velk's; it plays a demo whe
 check "a data folder that cannot be made: why, exit 1" \
     eval '[[ $(ask XDG_DATA_HOME="$WORK/file" "$VELK") == *"cannot make the folder for the player"*"$WORK/file/velk"*"exit 1" ]]'
 
-start() {  # start NAME VELK [VAR=VALUE...]: velk from the folder 'elsewhere'; NAME.rc gets "CODE TYPED" at its end
+launch() {  # launch NAME VELK [VAR=VALUE...]: velk from the folder 'elsewhere'; NAME.rc gets "CODE TYPED" at its end
     tmux_start "$1" 120x30 env -u XDG_DATA_HOME LC_ALL=C.UTF-8 TERM=tmux-256color HOME="$WORK/home" "${@:3}" \
         sh -c 'cd "$1" && "$2"; code=$?; stty -icanon min 0 time 5; echo "$code $(dd bs=1 count=1 2>/dev/null)" >"$3"
                exec sleep 600' sh "$WORK/elsewhere" "$2" "$WORK/$1.rc"
-    wait_for "$1" "Press 'B' to begin."
 }
+start() { launch "$@" && wait_for "$1" "Press 'B' to begin."; }  # start NAME VELK [VAR=VALUE...]: launched, its first screen
 to_level_1() { tm send-keys -t "$1" b && wait_for "$1" "Current level: 1" 30; }  # 'b', the intro, level 1
 ends_with() { tm send-keys -t "$1" Escape && wait_file "$WORK/$1.rc" 10 && [ "$(cat "$WORK/$1.rc")" = "$2" ]; }
 
@@ -39,7 +39,16 @@ check "Enter answers it; level 1; Esc ends with 1 and the exit key 'x' reaches t
     eval 'tm send-keys -t first Enter && wait_for first "Current level: 1" && ends_with first "1 x"'
 check "the record is in ~/.local/share/velk, nothing in the starting folder" \
     eval 'test -s "$WORK/home/.local/share/velk/VELKGAME.CFG" && test -z "$(ls -A "$WORK/elsewhere")"'
-check "a second start finds the record: no box before level 1" eval 'start again "$VELK" && to_level_1 again'
+check "a second start finds the record: no box before level 1" eval 'start again "$VELK" && to_level_1 again && ends_with again "1 x"'
+# Both games kept: the report counts them and draws its chart; --last watches the second to its recorded Esc (status 0,
+# nothing typed).
+kept=$WORK/home/.local/share/velk/games
+printf '#!/bin/sh\nexec "%s" --last\n' "$VELK" >"$WORK/last.sh" && chmod +x "$WORK/last.sh"
+check "two games kept; velk --stats counts them, --svg writes its chart; velk --last plays the second" eval '
+    [ "$(ls "$kept" | grep -c "\.demo$")" -eq 2 ] && env -u XDG_DATA_HOME HOME="$WORK/home" "$VELK" --stats --svg "$WORK/chart.svg" >"$WORK/stats.txt" &&
+    grep -q "^  all time  *2 " "$WORK/stats.txt" && head -c 300 "$WORK/chart.svg" | grep -q "<svg" &&
+    launch last "$WORK/last.sh" && wait_for last "Current level: 1" 30 && wait_file "$WORK/last.rc" 30 &&
+    [ "$(cat "$WORK/last.rc")" = "0 " ]'
 check "XDG_DATA_HOME moves the player's folder" \
     eval 'start xdg "$VELK" XDG_DATA_HOME="$WORK/xdg" && ends_with xdg "1 x" && test -L "$WORK/xdg/velk/VELKGAME.exe"'
 
