@@ -1,5 +1,6 @@
 // The game in headless Chromium: what only the page can get wrong, its colours, keys, boxes, sound, browser
-// storage, the end of the game, the pause when hidden, demos, and the installable offline page with its updates.
+// storage, the end of the game, the pause when hidden, demos, the kept games' progress, and the installable offline
+// page with its updates.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -179,6 +180,21 @@ test('a game ended on the page downloads as a demo that plays there: its box as 
     assert.deepEqual(errors, []);
   });
 
+test('a game ended is kept: Progress reports it with its chart, and the last game can be watched', async () => {
+  const { page, errors } = await openPage(browser, server.url);
+  await startLevel(page, NOT_FOUND);
+  for (const key of ['ArrowDown', 'ArrowRight', 'Escape']) await page.keyboard.press(key);
+  await endedText(page);
+  await page.evaluate(() => velkFiles.settled());
+  await page.click('#progress-open');
+  const report = await waitFor('the report', () => page.evaluate(() =>
+    document.querySelector('#progress-chart svg') && document.getElementById('progress-report').textContent));
+  assert.match(report, /^  all time +1 /m);
+  await Promise.all([page.waitForEvent('load'), page.click('#progress-watch')]);
+  await until(page, 'the watched game', ({ status }) => status === 'VELK demo: Space pauses, Esc stops');
+  assert.deepEqual(errors, []);
+});
+
 // Builds 1 (the zip) and 2 (one file changed) in turn under a sub-path of a site.
 test('the zip: installable; one reload serves the next build whole; without a network it starts and plays',
   async (t) => {
@@ -202,7 +218,7 @@ test('the zip: installable; one reload serves the next build whole; without a ne
       assert.ok((await response.body()).equals(fs.readFileSync(path.join(folder, name))), name);
       return name;
     }));
-    const loaded = fs.readdirSync(folder).filter((name) => !/\.(png|webmanifest)$|^service-worker/.test(name));
+    const loaded = fs.readdirSync(folder).filter((name) => !/\.(png|webmanifest)$|^service-worker|^velkprogress/.test(name));
     assert.deepEqual(loaded.filter((name) => !names.includes(name)), [], 'files not loaded');
     // The new build's worker takes over and drops the old build's cache.
     const build = /data-build="(\w+)"/.exec(fs.readFileSync(path.join(folder, 'index.html'), 'utf8'))[1];

@@ -1,4 +1,4 @@
-# Fills the page folder PAGE around the linked program: the page's own files, the sound files of a host build's
+# Fills the page folder PAGE around the linked programs (the game, the progress report): the page's own files, the sound files of a host build's
 # package, icons drawn by its icon generator, package.txt (the package files the page loads into its working
 # folder), a stand-in program file, and the files named after the build hash (index.html, the manifest, the
 # service worker with the list it caches); then the zip ZIP for static hosts, when given.
@@ -13,9 +13,10 @@ file(GLOB sounds RELATIVE "${HOST_PACKAGE}" "${HOST_PACKAGE}/*.wav")
 if(NOT sounds)
     message(FATAL_ERROR "no sound files in ${HOST_PACKAGE}: build the host package first")
 endif()
-foreach(name velkgame.js velkgame.wasm)
+set(programs velkgame.js velkgame.wasm velkprogress.js velkprogress.wasm)
+foreach(name IN LISTS programs)
     if(NOT EXISTS "${PAGE}/${name}")
-        message(FATAL_ERROR "${PAGE}/${name} is missing: link the program (target velk_page) first")
+        message(FATAL_ERROR "${PAGE}/${name} is missing: link the programs (velk_page, velk_progress_web) first")
     endif()
 endforeach()
 
@@ -61,7 +62,7 @@ list(SORT sounds)
 string(REPLACE ";" "\n" listing "VELKGAME.exe;${sounds}")
 write_if_changed("${PAGE}/package.txt" "${listing}\n")
 
-set(files ${page_sources} ${sounds} VELKGAME.exe package.txt icon-192.png icon-512.png velkgame.js velkgame.wasm)
+set(files ${page_sources} ${sounds} VELKGAME.exe package.txt icon-192.png icon-512.png ${programs})
 list(SORT files)
 set(contents "")
 foreach(name IN LISTS files)

@@ -1,4 +1,4 @@
-// The page's demos: every game played here is recorded and offered as a download when it ends; a demo file
+// The page's demos: every game played here is recorded, kept and offered as a download when it ends; a demo file
 // opened on the page (its button, or dropped on it) plays here instead, in the same format as the terminal's.
 var velkPage = window.velkPage || (window.velkPage = {});
 
@@ -7,6 +7,7 @@ var velkPage = window.velkPage || (window.velkPage = {});
   var PLAYED = '/velk-played.demo';
   var WAITING = 'velk-demo-to-play';  // a demo chosen on the page, played after the reload that starts it
 
+  var started = new Date();
   var toPlay = null;
   try {
     toPlay = sessionStorage.getItem(WAITING);
@@ -20,19 +21,21 @@ var velkPage = window.velkPage || (window.velkPage = {});
     if (toPlay !== null) Module.FS.writeFile(PLAYED, toPlay);
   }]);
 
+  // Plays a demo's text: the game starts again on it.
+  velkPage.playDemo = function (text) {
+    try {
+      sessionStorage.setItem(WAITING, text);
+    } catch (error) {
+      velkPage.notice('The demo could not be kept for playing (' + (error.name || error) + ').');
+      return;
+    }
+    location.reload();
+  };
+
   function play(file) {
-    file.text().then(function (text) {
-      try {
-        sessionStorage.setItem(WAITING, text);
-      } catch (error) {
-        velkPage.notice('The demo could not be kept for playing (' + (error.name || error) + ').');
-        return;
-      }
-      location.reload();
-    });
+    file.text().then(velkPage.playDemo);
   }
 
-  // Plays a demo file: the game starts again on it.
   var chooser = document.createElement('input');
   chooser.type = 'file';
   chooser.accept = '.demo,text/plain';
@@ -58,18 +61,17 @@ var velkPage = window.velkPage || (window.velkPage = {});
     if (event.dataTransfer.files.length) play(event.dataTransfer.files[0]);
   });
 
-  // When the game ends, its demo is offered beside the end panel's button.
+  // When the game ends, its demo is kept (a new game waits for that) and offered beside the end panel's button.
   var end = velkPage.end;
   velkPage.end = function (code, stored, reason) {
-    var first = !velkPage.hasEnded();
-    end(code, stored, reason);
-    if (!first || toPlay !== null) return;
-    var text;
+    var text = null;
     try {
-      text = Module.FS.readFile(RECORDED, { encoding: 'utf8' });
+      if (!velkPage.hasEnded() && toPlay === null) text = Module.FS.readFile(RECORDED, { encoding: 'utf8' });
     } catch (error) {
-      return;
+      text = null;
     }
+    end(code, text === null ? stored : Promise.all([stored, velkPage.games.keep(started, text)]), reason);
+    if (text === null) return;
     var link = document.createElement('a');
     link.id = 'ended-demo';
     link.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
