@@ -3,12 +3,12 @@
 
 #include "game/main_loop.h"
 
-ScriptedRunResult Replay(const Script& script, std::ostream& log) {
+void Replay(const Script& script, std::ostream& log) {
     ScriptedBegin(script, log);
     try {
         PlatformExitProcess(GameMain());
     } catch (const ScriptedRunStopped&) {
         // The game ended (its exit logged), or the script's end came: the log already says which.
     }
-    return ScriptedFinish();
+    ScriptedFinish();
 }

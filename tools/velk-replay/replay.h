@@ -6,4 +6,4 @@
 #include "platform/scripted/scripted_platform.h"
 
 // Writes the run's log to log. The game's globals must be fresh (a new process, or reset by the caller).
-ScriptedRunResult Replay(const Script& script, std::ostream& log);
+void Replay(const Script& script, std::ostream& log);

@@ -279,7 +279,6 @@ bool ParseDemo(const std::string& text, const std::string& name, Demo& demo, std
             if (words[2] != DemoGameVersion()) {
                 return fail("made by VELK " + words[2].substr(0, 20) + "; this is VELK " + DemoGameVersion());
             }
-            demo.gameVersion = words[2];
             lastWhole = 1;
             continue;
         }

@@ -40,7 +40,6 @@ struct DemoEvent {
 };
 
 struct Demo {
-    std::string gameVersion;
     std::vector<DemoEvent> events;
     std::string note;  // one line for the viewer about a demo read with a flaw (its last line cut off), or ""
 };

@@ -142,7 +142,8 @@ bool HashChanged(const Cell* cells, uint64_t& hash) {
     return row < SCREEN_ROWS;
 }
 
-// Before every question but a clock reading: the pictures changed since the last one, as one check.
+// Before every question but a clock reading and a pause (the only ones without a picture check of their own: their
+// answers come between a picture and its check): the pictures changed since the last check, folded into one.
 void CheckPictures() {
     if (!layer.folding) return;
     layer.folding = false;

@@ -27,8 +27,6 @@ struct VirtualPlatform {
     long presents = 0;
     int64_t skippedPasses = 0;  // the input counts the last wait stood for
     long presentsAtWait = 0;
-    int exitCode = 0;
-    bool ended = false;
     int64_t lastFrontTime = -1;    // when the game last brought its console to the front
     int cursorVisible = 1;         // a console shows its cursor until the game hides it
     std::function<void(int64_t, const Cell*)> observer;
@@ -203,7 +201,6 @@ void BackendSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
 
 void BackendExitProcess(int code) {
     LogLine() << "exit " << code << '\n';
-    vp.exitCode = code;
     throw ScriptedRunStopped{};
 }
 
@@ -223,10 +220,9 @@ void ScriptedBegin(const Script& script, std::ostream& log) {
     vp.failures = script.failures;
 }
 
-ScriptedRunResult ScriptedFinish() {
+void ScriptedFinish() {
     *vp.log << "presents " << vp.presents << '\n' << "screen\n" << PictureAsText(vp.picture);
     vp.log->flush();
-    return ScriptedRunResult{vp.ended, vp.exitCode, vp.presents};
 }
 
 int64_t ScriptedLastFrontTime() { return vp.lastFrontTime; }
@@ -243,7 +239,6 @@ void SetScriptedInputHook(std::function<void(int64_t)> hook) { vp.inputHook = st
 
 void ScriptedEndRun() {
     LogLine() << "end\n";
-    vp.ended = true;
     throw ScriptedRunStopped{};
 }
 

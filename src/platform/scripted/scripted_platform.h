@@ -9,12 +9,6 @@
 #include "platform/platform.h"
 #include "platform/scripted/script.h"
 
-struct ScriptedRunResult {
-    bool ended;     // stopped by the script's end time rather than by the game
-    int exitCode;   // the game's exit code when it ended by itself
-    long presents;  // every present made, logged or not
-};
-
 // Thrown out of the game's code when the run is over: the game ended the process from inside, or the
 // script's end time came. The driver catches it around the game's entry function.
 struct ScriptedRunStopped {};
@@ -22,8 +16,8 @@ struct ScriptedRunStopped {};
 // Arms the virtual platform with a script and the stream the log goes to; time starts at 0. The game's
 // own globals are the driver's to reset between runs in one process.
 void ScriptedBegin(const Script& script, std::ostream& log);
-// Writes the log's tail (present count and the final picture) and tells how the run went.
-ScriptedRunResult ScriptedFinish();
+// Writes the log's tail: the present count and the final picture.
+void ScriptedFinish();
 
 // The picture last presented in the most recent run (all blanks, attribute 0, before any present).
 const Cell* ScriptedLastPicture();

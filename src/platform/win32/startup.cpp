@@ -59,7 +59,7 @@ WindowHandle BackendSetUpConsole() {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     GetWindowRect(consoleWindow, &window);
     const POINT origin = CentredWindowOrigin(workArea, window);
-    // 0x65: keep size and z-order, redraw the frame, show the window.
+    // Keep size and z-order, redraw the frame, show the window.
     SetWindowPos(consoleWindow, nullptr, origin.x, origin.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 
