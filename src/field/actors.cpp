@@ -11,7 +11,7 @@ void DrawPlayer() {
 
 void DrawHeart() {
     CellAt(gameState.prevHeartRow, gameState.prevHeartCol).character = GLYPH_BLANK;
-    CellAt(gameState.heartRow, 119) = Cell{GLYPH_HEART, ATTR_ACTOR};
+    CellAt(gameState.heartRow, gameState.heartCol) = Cell{GLYPH_HEART, ATTR_ACTOR};
 }
 
 // Every accepted move is shown at once; a key at its limit draws nothing.
