@@ -1,0 +1,149 @@
+// The demo layer end to end on the scripted platform: a recorded game plays back as it was played, and watching
+// paces a demo to the viewer's clock and keys.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "demo_replay.h"
+#include "platform/demo/demo_layer.h"
+#include "replay.h"
+#include "scripted_game.h"
+
+namespace {
+
+using DemoLayer = ScriptedGame;
+using Watching = ScriptedGame;
+
+// The log's lines without their times (a played demo moves the clock only to the recorded readings), up to its
+// present count (which holds the passes a wait stood for).
+std::string Untimed(const std::string& log) {
+    std::string out, line;
+    for (std::istringstream lines(log); std::getline(lines, line) && line.rfind("presents ", 0) != 0;) {
+        out += line.substr(line.find(' ') + 1) + '\n';
+    }
+    return out;
+}
+
+std::string PlayDemo(const std::string& path) {
+    Demo demo;
+    std::string error;
+    EXPECT_TRUE(ReadDemoFile(path, demo, error)) << error;
+    const Script script = ArmDemoPlayback(std::move(demo));
+    ResetGameGlobals();
+    std::ostringstream log;
+    try {
+        Replay(script, log);
+        CheckLastDemoPictures();
+    } catch (const DemoOutOfStep& outOfStep) {
+        ADD_FAILURE() << outOfStep.why;
+    }
+    EXPECT_EQ(DemoEventsLeft(), 0u);
+    StopDemo();
+    return log.str();
+}
+
+TEST_F(DemoLayer, ARecordedGamePlaysBackAsItWasPlayed) {
+    const std::string scripts[] = {
+        // Boxes answered late and cancelled, a pause, failed input counts, a record saved, Esc.
+        "box ok 700\nbox cancel 300\nat 10 key b\nat 4500 key p\nat 5200 key p\nat 6000 fail-input 2\n" +
+            ShortGameScript(9400).substr(12) + "at 9401 key Esc\n",
+        // Level 16's wall zaps by the calendar, read every wall step.
+        "epoch 1800000003\nat 10 key j\nat 4400 key Down\nend 12000\n",
+    };
+    for (const std::string& script : scripts) {
+        std::string error;
+        ASSERT_TRUE(StartDemoRecording((folder / "run.demo").string(), error)) << error;
+        const GameRun played = Run(script);
+        StopDemo();
+        EXPECT_EQ(Untimed(PlayDemo((folder / "run.demo").string())), Untimed(played.log)) << script;
+    }
+}
+
+// The viewer's script: Space presses ('+' in keys) and releases ('-') at times, then the end.
+Script ViewerScript(const std::vector<std::pair<int64_t, char>>& keys, int64_t end) {
+    Script script;
+    int line = 0;
+    for (const auto& [time, key] : keys) {
+        const InputRecord record{INPUT_KEY_EVENT, key == '-' ? 0 : 1, key == 'E' ? KEY_ESCAPE : uint16_t{0x20},
+                                 key == 'E' ? '\x1b' : ' '};
+        script.records.push_back({time, ++line, record});
+    }
+    script.hasEnd = true;
+    script.endTime = end;
+    return script;
+}
+
+// The log's cues and exit, each with the number of boxes before it.
+struct Cue {
+    int64_t time;
+    std::string text;
+    int boxesBefore;
+};
+std::vector<Cue> Cues(const std::string& log) {
+    std::vector<Cue> cues;
+    std::istringstream lines(log);
+    int boxes = 0;
+    for (std::string line; std::getline(lines, line) && line.rfind("presents ", 0) != 0;) {
+        const size_t space = line.find(' ');
+        boxes += line.compare(space + 1, 4, "box ") == 0;
+        if (line.compare(space + 1, 4, "cue ") == 0 || line.compare(space + 1, 5, "exit ") == 0) {
+            cues.push_back({std::stoll(line.substr(0, space)), line.substr(space + 1), boxes});
+        }
+    }
+    return cues;
+}
+
+// VELKGAME.exe --play: the recorded game on the viewer's clock, X times as fast, held while paused (Space, and
+// Space again), stopped by Esc with status 0; a key's release is no press. A box of a demo that did not record
+// how long it was up holds the demo 1 s. Between its readings the viewer's clock is waited on, not polled.
+TEST_F(Watching, TheDemoIsPacedToTheViewersClockAndKeys) {
+    const std::string demo = VELK_TEST_DEMOS "/game-over.demo";
+    const std::vector<Cue> recorded = Cues(PlayDemo(demo));
+    ASSERT_GT(recorded.size(), 20u);
+    struct Case {
+        const char* speed;
+        std::vector<std::pair<int64_t, char>> keys;
+        int64_t end, pausedFrom, pausedTo, escAt, within;
+    } const cases[] = {
+        {"1", {}, 60000, 0, 0, -1, 2},
+        {"2", {}, 30000, 0, 0, -1, 2},
+        {"1000", {}, 2000, 0, 0, -1, 2000},  // each of the viewer's key counts takes a virtual millisecond
+        {"1", {{12000, '+'}, {15000, '+'}}, 60000, 12000, 15000, -1, 2},
+        {"1", {{12000, '-'}, {12500, '-'}}, 60000, 0, 0, -1, 2},
+        {"2", {{9000, 'E'}}, 60000, 0, 0, 9000, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string label = std::string("speed ") + c.speed + ", " + std::to_string(c.keys.size()) + " keys";
+        std::vector<const char*> argv = {"VELKGAME.exe", "--play", demo.c_str(), "--speed", c.speed};
+        PlatformStartProgram(static_cast<int>(argv.size()), const_cast<char**>(argv.data()));
+        int64_t counts = 0;
+        SetScriptedInputHook([&counts](int64_t) { ++counts; });
+        ResetGameGlobals();
+        std::ostringstream log;
+        Replay(ViewerScript(c.keys, c.end), log);
+        SetScriptedInputHook(nullptr);
+        StopDemo();
+        const std::vector<Cue> watched = Cues(log.str());
+        const double speed = std::stod(c.speed);
+        const int64_t start = watched[0].time - std::llround(recorded[0].time / speed);
+        size_t i = 0;
+        for (; i < recorded.size() && i < watched.size() && watched[i].text == recorded[i].text; ++i) {
+            int64_t due = start + std::llround((recorded[i].time + 1000 * recorded[i].boxesBefore) / speed);
+            if (c.pausedTo > 0 && due >= c.pausedFrom) due += c.pausedTo - c.pausedFrom;
+            EXPECT_LE(std::llabs(watched[i].time - due), c.within) << label << ": " << recorded[i].text << " (" << i << ")";
+        }
+        if (c.escAt >= 0) {
+            ASSERT_LT(i, watched.size()) << label;
+            EXPECT_EQ(watched[i].text, "exit 0") << label;
+            EXPECT_EQ(watched[i].time, c.escAt) << label;
+        } else {
+            EXPECT_EQ(i, recorded.size()) << label << "\n" << log.str().substr(0, 2000);
+        }
+        EXPECT_LT(counts, 4000) << label << ": the viewer's keys were polled, not waited for";
+    }
+}
+
+}  // namespace
