@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/backend.h"
+#include "platform/common/picture_hash.h"
 #include "platform/demo/demo_writer.h"
 
 namespace {
@@ -21,7 +22,7 @@ struct Layer {
     int64_t clock = 0;     // the last clock reading, recorded or played
     int64_t calendar = 0;  // the last calendar reading
     Cell picture[SCREEN_CELLS] = {};
-    uint64_t hashBeforeRow[SCREEN_ROWS] = {0xcbf29ce484222325ull};  // the picture check before each row
+    uint64_t hashBeforeRow[SCREEN_ROWS] = {};  // the picture check before each row
     bool presented = false;
     bool folding = false;  // pictures changed since the last check
     uint64_t fold = 0;     // their hashes folded in order
@@ -124,8 +125,8 @@ const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
     return event;
 }
 
-// The demo's own check of a changed picture: FNV-1a over whole cells, a quarter of the log's byte-wise steps, taken up
-// at the first changed row as the rows above hash as they did (an arrow's move hashes half a picture). False: unchanged.
+// Whether the picture changed, and its check if so, taken up at the first changed row as the rows above hash as they
+// did (an arrow's move hashes half a picture).
 bool HashChanged(const Cell* cells, uint64_t& hash) {
     int row = 0;
     const size_t rowBytes = sizeof(Cell) * SCREEN_COLS;
@@ -133,13 +134,9 @@ bool HashChanged(const Cell* cells, uint64_t& hash) {
            std::memcmp(&cells[row * SCREEN_COLS], &layer.picture[row * SCREEN_COLS], rowBytes) == 0) {
         ++row;
     }
-    hash = row < SCREEN_ROWS ? layer.hashBeforeRow[row] : 0;
-    for (int i = row * SCREEN_COLS; i < SCREEN_CELLS; ++i) {
-        if (i % SCREEN_COLS == 0) layer.hashBeforeRow[i / SCREEN_COLS] = hash;
-        hash ^= uint64_t{cells[i].character} | uint64_t{cells[i].attribute} << 16;
-        hash *= 0x100000001b3ull;
-    }
-    return row < SCREEN_ROWS;
+    if (row == SCREEN_ROWS) return false;
+    hash = DemoPictureHash(cells, row, layer.hashBeforeRow);
+    return true;
 }
 
 // Before every question but a clock reading and a pause (the only ones without a picture check of their own: their
@@ -178,7 +175,7 @@ void PlatformPresent(const Cell* cells) {
     if (layer.mode != Mode::Live && HashChanged(cells, hash)) {
         std::memcpy(layer.picture, cells, sizeof layer.picture);
         layer.presented = true;
-        layer.fold = layer.folding ? (layer.fold ^ hash) * 0x100000001b3ull : hash;
+        layer.fold = layer.folding ? (layer.fold ^ hash) * FNV_PRIME : hash;
         layer.folding = true;
     }
     BackendPresent(cells);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/common/cp437.h"
+#include "platform/common/picture_hash.h"
 #include "platform/common/us_keyboard.h"
 #include "platform/backend.h"
 
@@ -39,21 +40,6 @@ VirtualPlatform vp;
 int windowTag;  // its address is the console window handle
 
 std::ostream& LogLine() { return *vp.log << vp.now << ' '; }
-
-uint64_t PictureHash(const Cell* cells) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    const auto mix = [&hash](uint8_t byte) {
-        hash ^= byte;
-        hash *= 0x100000001b3ull;
-    };
-    for (int i = 0; i < SCREEN_CELLS; ++i) {
-        mix(static_cast<uint8_t>(cells[i].character));
-        mix(0);
-        mix(static_cast<uint8_t>(cells[i].attribute));
-        mix(static_cast<uint8_t>(cells[i].attribute >> 8));
-    }
-    return hash;
-}
 
 size_t DueCount() {
     size_t due = 0;
@@ -104,7 +90,7 @@ void BackendPresent(const Cell* cells) {
     if (!vp.presentedOnce || std::memcmp(cells, vp.picture, sizeof vp.picture) != 0) {
         std::memcpy(vp.picture, cells, sizeof vp.picture);
         // Without a log (velk-replay --timedemo) the hash would go nowhere: the hash is most of a replay's time.
-        const uint64_t hash = vp.log->good() ? PictureHash(cells) : 0;
+        const uint64_t hash = vp.log->good() ? LogPictureHash(cells) : 0;
         if (!vp.presentedOnce || hash != vp.lastHash) {
             char hex[17];
             std::snprintf(hex, sizeof hex, "%016" PRIx64, hash);
