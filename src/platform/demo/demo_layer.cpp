@@ -12,6 +12,7 @@
 #include "platform/backend.h"
 #include "platform/common/picture_hash.h"
 #include "platform/demo/demo_writer.h"
+#include "platform/demo/picture_change.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ struct Layer {
     Mode mode = Mode::Live;
     int64_t clock = 0;     // the last clock reading, recorded or played
     int64_t calendar = 0;  // the last calendar reading
-    Cell picture[SCREEN_CELLS] = {};
-    uint64_t hashBeforeRow[SCREEN_ROWS] = {};  // the picture check before each row
+    Cell picture[SCREEN_CELLS] = {};  // the last one presented, in every mode
     bool presented = false;
+    uint64_t hashBeforeRow[SCREEN_ROWS] = {};  // the picture check before each row, recording or playing
     bool folding = false;  // pictures changed since the last check
     uint64_t fold = 0;     // their hashes folded in order
     // Playing
@@ -125,20 +126,6 @@ const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
     return event;
 }
 
-// Whether the picture changed, and its check if so, taken up at the first changed row as the rows above hash as they
-// did (an arrow's move hashes half a picture).
-bool HashChanged(const Cell* cells, uint64_t& hash) {
-    int row = 0;
-    const size_t rowBytes = sizeof(Cell) * SCREEN_COLS;
-    while (layer.presented && row < SCREEN_ROWS &&
-           std::memcmp(&cells[row * SCREEN_COLS], &layer.picture[row * SCREEN_COLS], rowBytes) == 0) {
-        ++row;
-    }
-    if (row == SCREEN_ROWS) return false;
-    hash = DemoPictureHash(cells, row, layer.hashBeforeRow);
-    return true;
-}
-
 // Before every question but a clock reading and a pause (the only ones without a picture check of their own: their
 // answers come between a picture and its check): the pictures changed since the last check, folded into one.
 void CheckPictures() {
@@ -170,15 +157,21 @@ void PlatformTypeCharacter(char character) {
     if (!Playing() || layer.pacing.logsToBackend) BackendTypeCharacter(character);
 }
 
+// The only comparison with the last picture: the backend is told what changed, and a recording or playback folds the
+// changed picture's check in, taken up at the first changed row (an arrow's move hashes half a picture).
 void PlatformPresent(const Cell* cells) {
-    uint64_t hash = 0;
-    if (layer.mode != Mode::Live && HashChanged(cells, hash)) {
+    const PictureChange change =
+        layer.presented ? ComparePictures(layer.picture, cells) : PictureChange{0, SCREEN_ROWS, 0, SCREEN_COLS};
+    layer.presented = true;
+    if (change.firstRow < change.endRow) {
         std::memcpy(layer.picture, cells, sizeof layer.picture);
-        layer.presented = true;
-        layer.fold = layer.folding ? (layer.fold ^ hash) * FNV_PRIME : hash;
-        layer.folding = true;
+        if (layer.mode != Mode::Live) {
+            const uint64_t hash = DemoPictureHash(cells, change.firstRow, layer.hashBeforeRow);
+            layer.fold = layer.folding ? (layer.fold ^ hash) * FNV_PRIME : hash;
+            layer.folding = true;
+        }
     }
-    BackendPresent(cells);
+    BackendPresent(cells, change);
 }
 
 int PlatformCountInput(uint32_t* pending) {
