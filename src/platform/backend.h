@@ -28,6 +28,7 @@ void BackendPlaySound(const char* name);
 void BackendTypeCharacter(char character);
 int64_t BackendMilliseconds();
 int64_t BackendCalendarSeconds();
+// Never less than 1: the demo layer sees to the seam's minimum.
 void BackendSleep(int milliseconds);
 int BackendSaveFile(const char* name, const void* data, uint32_t size);
 int64_t BackendFileSize(const char* name);

@@ -240,8 +240,9 @@ void PlatformWaitForInput(int64_t deadline) {
     Blocking([deadline] { BackendWaitForInput(deadline); });
 }
 
+// The seam's promise of at least a millisecond is kept here, for every backend.
 void PlatformSleep(int milliseconds) {
-    Blocking([milliseconds] { BackendSleep(milliseconds); });
+    Blocking([milliseconds] { BackendSleep(std::max(milliseconds, 1)); });
 }
 
 int64_t PlatformMilliseconds() {

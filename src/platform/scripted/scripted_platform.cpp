@@ -182,7 +182,7 @@ int64_t BackendMilliseconds() { return vp.now; }
 
 int64_t BackendCalendarSeconds() { return vp.script->epoch + vp.now / 1000; }
 
-void BackendSleep(int milliseconds) { vp.now += std::max(milliseconds, 1); }
+void BackendSleep(int milliseconds) { vp.now += milliseconds; }
 
 void BackendExitProcess(int code) {
     LogLine() << "exit " << code << '\n';
