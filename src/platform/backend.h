@@ -10,7 +10,14 @@
 const char* BackendConsoleProblem();
 WindowHandle BackendSetUpConsole();
 void BackendSetCursorVisible(int visible);
-void BackendPresent(const Cell* cells);
+// The cells of a present that differ from the picture before: rows firstRow up to endRow, columns firstCol up to
+// endCol; no rows for the same picture again.
+struct PictureChange {
+    int firstRow, endRow, firstCol, endCol;
+};
+// The picture and what changed in it, as the demo layer found: all of it at the first present, nothing for the same
+// picture again (still passed on, so that a backend can repaint what a resize disturbed). No backend compares pictures.
+void BackendPresent(const Cell* cells, const PictureChange& change);
 int BackendCountInput(uint32_t* pending);
 int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read);
 void BackendFlushInput();
@@ -21,6 +28,7 @@ void BackendPlaySound(const char* name);
 void BackendTypeCharacter(char character);
 int64_t BackendMilliseconds();
 int64_t BackendCalendarSeconds();
+// Never less than 1: the demo layer sees to the seam's minimum.
 void BackendSleep(int milliseconds);
 int BackendSaveFile(const char* name, const void* data, uint32_t size);
 int64_t BackendFileSize(const char* name);

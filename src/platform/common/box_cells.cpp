@@ -2,6 +2,7 @@
 #include "platform/common/box_cells.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,8 @@ const std::string OK_LABEL = "[ OK ]";
 const std::string CANCEL_LABEL = "[ Cancel ]";
 constexpr int BUTTON_GAP = 2;
 
-void Put(Cell* cells, int row, int col, const std::string& text, int room, uint16_t attribute) {
-    for (int i = 0; i < static_cast<int>(text.size()) && i < room; ++i) {
-        cells[row * SCREEN_COLS + col + i] = Cell{static_cast<uint8_t>(text[i]), attribute};
-    }
+void Put(Cell* cells, int row, int col, const std::string& text, uint16_t attribute) {
+    for (char c : text) cells[row * SCREEN_COLS + col++] = Cell{static_cast<uint8_t>(c), attribute};
 }
 
 }  // namespace
@@ -27,12 +26,16 @@ void DrawBoxCells(Cell* cells, const char* text, const char* title, unsigned sty
         if (*p == '\n') lines.emplace_back();
         else lines.back().push_back(*p);
     }
+    // The game's boxes are far smaller than the picture; a larger text is cut to it, never drawn outside it.
+    lines.resize(std::min<size_t>(lines.size(), SCREEN_ROWS - 5));
+    for (std::string& line : lines) line.resize(std::min<size_t>(line.size(), SCREEN_COLS - 4));
+    std::string framed = " ";
+    framed.append(title, std::min<size_t>(std::strlen(title), SCREEN_COLS - 6)) += ' ';
     const bool okCancel = (style & 0xF) == BOX_OKCANCEL;
     const int buttons = static_cast<int>(OK_LABEL.size() + (okCancel ? BUTTON_GAP + CANCEL_LABEL.size() : 0));
-    int width = std::max(static_cast<int>(std::string(title).size()) + 6, buttons + 4);
+    int width = std::max(static_cast<int>(framed.size()) + 4, buttons + 4);
     for (const std::string& line : lines) width = std::max(width, static_cast<int>(line.size()) + 4);
-    width = std::min(width, SCREEN_COLS);
-    const int height = std::min(static_cast<int>(lines.size()) + 5, SCREEN_ROWS);
+    const int height = static_cast<int>(lines.size()) + 5;
     const int top = SCREEN_ROWS / 2 - height / 2;
     const int left = SCREEN_COLS / 2 - width / 2;
 
@@ -45,21 +48,11 @@ void DrawBoxCells(Cell* cells, const char* text, const char* title, unsigned sty
             cells[(top + row) * SCREEN_COLS + left + col] = Cell{glyph, BOX_COLOURS};
         }
     }
-    const int room = width - 4;
-    if (title[0] != '\0') {
-        const std::string framed = std::string(" ") + title + " ";
-        const int col = std::max((width - static_cast<int>(framed.size())) / 2, 1);
-        Put(cells, top, left + col, framed, width - 1 - col, BOX_COLOURS);
-    }
-    for (int i = 0; i < static_cast<int>(lines.size()) && 2 + i < height - 2; ++i) {
-        Put(cells, top + 2 + i, left + 2, lines[static_cast<size_t>(i)], room, BOX_COLOURS);
-    }
-    if (height < 3) return;
-    int col = std::max((width - buttons) / 2, 1);
-    Put(cells, top + height - 2, left + col, OK_LABEL, width - 1 - col,
-        pressed == BOX_ANSWER_OK ? PRESSED_COLOURS : BOX_COLOURS);
+    Put(cells, top, left + (width - static_cast<int>(framed.size())) / 2, framed, BOX_COLOURS);
+    for (size_t i = 0; i < lines.size(); ++i) Put(cells, top + 2 + static_cast<int>(i), left + 2, lines[i], BOX_COLOURS);
+    int col = (width - buttons) / 2;
+    Put(cells, top + height - 2, left + col, OK_LABEL, pressed == BOX_ANSWER_OK ? PRESSED_COLOURS : BOX_COLOURS);
     if (!okCancel) return;
     col += static_cast<int>(OK_LABEL.size()) + BUTTON_GAP;
-    Put(cells, top + height - 2, left + col, CANCEL_LABEL, width - 1 - col,
-        pressed == BOX_ANSWER_CANCEL ? PRESSED_COLOURS : BOX_COLOURS);
+    Put(cells, top + height - 2, left + col, CANCEL_LABEL, pressed == BOX_ANSWER_CANCEL ? PRESSED_COLOURS : BOX_COLOURS);
 }

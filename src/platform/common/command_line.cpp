@@ -3,11 +3,12 @@
 
 #include <getopt.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/common/numbers.h"
 
 namespace {
 
@@ -97,14 +98,7 @@ bool ValidSpeed(const char* text) {
     return ReadSpeed(text, speed);
 }
 
-bool ReadMilliseconds(const char* text, int64_t& milliseconds) {
-    if (*text == '\0' || text[std::strspn(text, "0123456789")] != '\0') return false;
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(text, &end, 10);
-    milliseconds = parsed;
-    return errno == 0;
-}
+bool ReadMilliseconds(const char* text, int64_t& milliseconds) { return ParseWholeNumber(text, milliseconds); }
 
 bool ValidMilliseconds(const char* text) {
     int64_t milliseconds;

@@ -31,6 +31,6 @@ void SayCommandLineRefusal(const char* program, const std::string& why);
 // A speed factor from 0.01 to 1000, as a plain decimal number.
 bool ReadSpeed(const char* text, double& speed);
 bool ValidSpeed(const char* text);
-// A whole number of milliseconds from 0, digits only.
+// A whole number of milliseconds from 0 to MAX_NUMBER, digits only.
 bool ReadMilliseconds(const char* text, int64_t& milliseconds);
 bool ValidMilliseconds(const char* text);

@@ -90,6 +90,7 @@ int CreateTemp(std::string& path) {
 }
 
 // The old way, for a writable file in a folder where no file can be created: no safer than before.
+// The game never reads the result, but it stays exact: the seam promises it, and a recording writes it into the demo.
 int WriteInPlace(int fd, const void* data, uint32_t size) {
     const bool done = WriteAll(fd, data, size) && ftruncate(fd, size) == 0 && fsync(fd) == 0;
     return close(fd) == 0 && done ? 1 : 0;

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/common/numbers.h"
+
 namespace {
 
 constexpr const char* MAGIC = "VELKDEMO";
-constexpr int64_t MAX_NUMBER = int64_t{1} << 53;
 constexpr size_t MAX_NAME = 64;
 constexpr int64_t MAX_RUN = 65536;  // input records in one read
 
@@ -21,19 +22,6 @@ std::vector<std::string> SplitWords(const std::string& line) {
     }
     words.push_back(line.substr(start));
     return words;
-}
-
-bool ParseDecimal(const std::string& token, int64_t low, int64_t high, int64_t& value) {
-    const bool negative = !token.empty() && token[0] == '-';
-    const size_t digits = token.size() - (negative ? 1 : 0);
-    if (digits == 0 || digits > 16 || (digits > 1 && token[negative ? 1 : 0] == '0')) return false;
-    value = 0;
-    for (size_t i = negative ? 1 : 0; i < token.size(); ++i) {
-        if (token[i] < '0' || token[i] > '9') return false;
-        value = value * 10 + (token[i] - '0');
-    }
-    if (negative) value = -value;
-    return value >= low && value <= high && !(negative && value == 0);
 }
 
 int HexDigit(char c) {

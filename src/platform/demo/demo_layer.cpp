@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "platform/backend.h"
+#include "platform/common/picture_hash.h"
 #include "platform/demo/demo_writer.h"
+#include "platform/demo/picture_change.h"
 
 namespace {
 
@@ -20,9 +22,9 @@ struct Layer {
     Mode mode = Mode::Live;
     int64_t clock = 0;     // the last clock reading, recorded or played
     int64_t calendar = 0;  // the last calendar reading
-    Cell picture[SCREEN_CELLS] = {};
-    uint64_t hashBeforeRow[SCREEN_ROWS] = {0xcbf29ce484222325ull};  // the picture check before each row
+    Cell picture[SCREEN_CELLS] = {};  // the last one presented, in every mode
     bool presented = false;
+    uint64_t hashBeforeRow[SCREEN_ROWS] = {};  // the picture check before each row, recording or playing
     bool folding = false;  // pictures changed since the last check
     uint64_t fold = 0;     // their hashes folded in order
     // Playing
@@ -124,24 +126,6 @@ const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
     return event;
 }
 
-// The demo's own check of a changed picture: FNV-1a over whole cells, a quarter of the log's byte-wise steps, taken up
-// at the first changed row as the rows above hash as they did (an arrow's move hashes half a picture). False: unchanged.
-bool HashChanged(const Cell* cells, uint64_t& hash) {
-    int row = 0;
-    const size_t rowBytes = sizeof(Cell) * SCREEN_COLS;
-    while (layer.presented && row < SCREEN_ROWS &&
-           std::memcmp(&cells[row * SCREEN_COLS], &layer.picture[row * SCREEN_COLS], rowBytes) == 0) {
-        ++row;
-    }
-    hash = row < SCREEN_ROWS ? layer.hashBeforeRow[row] : 0;
-    for (int i = row * SCREEN_COLS; i < SCREEN_CELLS; ++i) {
-        if (i % SCREEN_COLS == 0) layer.hashBeforeRow[i / SCREEN_COLS] = hash;
-        hash ^= uint64_t{cells[i].character} | uint64_t{cells[i].attribute} << 16;
-        hash *= 0x100000001b3ull;
-    }
-    return row < SCREEN_ROWS;
-}
-
 // Before every question but a clock reading and a pause (the only ones without a picture check of their own: their
 // answers come between a picture and its check): the pictures changed since the last check, folded into one.
 void CheckPictures() {
@@ -173,15 +157,21 @@ void PlatformTypeCharacter(char character) {
     if (!Playing() || layer.pacing.logsToBackend) BackendTypeCharacter(character);
 }
 
+// The only comparison with the last picture: the backend is told what changed, and a recording or playback folds the
+// changed picture's check in, taken up at the first changed row (an arrow's move hashes half a picture).
 void PlatformPresent(const Cell* cells) {
-    uint64_t hash = 0;
-    if (layer.mode != Mode::Live && HashChanged(cells, hash)) {
+    const PictureChange change =
+        layer.presented ? ComparePictures(layer.picture, cells) : PictureChange{0, SCREEN_ROWS, 0, SCREEN_COLS};
+    layer.presented = true;
+    if (change.firstRow < change.endRow) {
         std::memcpy(layer.picture, cells, sizeof layer.picture);
-        layer.presented = true;
-        layer.fold = layer.folding ? (layer.fold ^ hash) * 0x100000001b3ull : hash;
-        layer.folding = true;
+        if (layer.mode != Mode::Live) {
+            const uint64_t hash = DemoPictureHash(cells, change.firstRow, layer.hashBeforeRow);
+            layer.fold = layer.folding ? (layer.fold ^ hash) * FNV_PRIME : hash;
+            layer.folding = true;
+        }
     }
-    BackendPresent(cells);
+    BackendPresent(cells, change);
 }
 
 int PlatformCountInput(uint32_t* pending) {
@@ -250,8 +240,9 @@ void PlatformWaitForInput(int64_t deadline) {
     Blocking([deadline] { BackendWaitForInput(deadline); });
 }
 
+// The seam's promise of at least a millisecond is kept here, for every backend.
 void PlatformSleep(int milliseconds) {
-    Blocking([milliseconds] { BackendSleep(milliseconds); });
+    Blocking([milliseconds] { BackendSleep(std::max(milliseconds, 1)); });
 }
 
 int64_t PlatformMilliseconds() {

@@ -5,19 +5,9 @@
 #include <cctype>
 #include <sstream>
 
+#include "platform/common/numbers.h"
+
 namespace {
-
-constexpr int64_t MAX_NUMBER = int64_t{1} << 53;  // far beyond any useful time, and exact in a double
-
-bool ParseNumber(const std::string& token, int64_t& value) {
-    if (token.empty() || token.size() > 16) return false;
-    value = 0;
-    for (char c : token) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-        value = value * 10 + (c - '0');
-    }
-    return value <= MAX_NUMBER;
-}
 
 bool ParseKey(const std::string& name, InputRecord& record) {
     record.eventType = INPUT_KEY_EVENT;
@@ -54,13 +44,13 @@ std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Scr
     if (directive == "epoch") {
         if (words.size() != 2) return "epoch takes one number of seconds";
         if (sawAt) return "epoch must come before any 'at' line";
-        if (!ParseNumber(words[1], number)) return "not a whole number >= 0: '" + words[1] + "'";
+        if (!ParseWholeNumber(words[1], number)) return "not a whole number >= 0: '" + words[1] + "'";
         script.epoch = number;
         return "";
     }
     if (directive == "end") {
         if (words.size() != 2) return "end takes one time";
-        if (!ParseNumber(words[1], number)) return "not a time: '" + words[1] + "'";
+        if (!ParseWholeNumber(words[1], number)) return "not a time: '" + words[1] + "'";
         script.endTime = script.hasEnd ? std::min(script.endTime, number) : number;
         script.hasEnd = true;
         return "";
@@ -68,7 +58,7 @@ std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Scr
     if (directive == "box") {
         if (words.size() < 2 || words.size() > 3) return "box takes ok or cancel and an optional delay";
         if (words[1] != "ok" && words[1] != "cancel") return "a box answer is ok or cancel, not '" + words[1] + "'";
-        if (words.size() == 3 && !ParseNumber(words[2], number)) return "not a delay: '" + words[2] + "'";
+        if (words.size() == 3 && !ParseWholeNumber(words[2], number)) return "not a delay: '" + words[2] + "'";
         // Each delay is capped, but the boxes of one run add theirs to the same clock.
         boxDelays += number;
         if (boxDelays > MAX_NUMBER) return "the box delays add up to more than the clock holds (2^53 ms)";
@@ -79,7 +69,7 @@ std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Scr
     sawAt = true;
     if (words.size() < 3) return "at takes a time and an event";
     int64_t time = 0;
-    if (!ParseNumber(words[1], time)) return "not a time: '" + words[1] + "'";
+    if (!ParseWholeNumber(words[1], time)) return "not a time: '" + words[1] + "'";
     const std::string& event = words[2];
     ScriptRecord entry{time, lineNumber, InputRecord{}};
     if (event == "key" || event == "up") {
@@ -90,7 +80,7 @@ std::string ParseLine(const std::vector<std::string>& words, int lineNumber, Scr
         if (words.size() != 3) return "other takes nothing more";
         entry.record.eventType = INPUT_MOUSE_EVENT;
     } else if (event == "fail-input") {
-        if (words.size() != 4 || !ParseNumber(words[3], number)) return "fail-input takes a count";
+        if (words.size() != 4 || !ParseWholeNumber(words[3], number)) return "fail-input takes a count";
         script.failures.push_back({time, number});
         return "";
     } else {

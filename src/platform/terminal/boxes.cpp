@@ -75,7 +75,7 @@ void PutText(WINDOW* window, int row, int col, const std::wstring& text, int roo
     if (room > 0) mvwaddnwstr(window, row, col, text.c_str(), room);
 }
 
-// Centred on the picture as laid out now, kept inside the terminal.
+// Centred on the picture as laid out now, kept inside the terminal: the clipping is for a terminal smaller than the box.
 void DrawBox(Box& box) {
     int width = static_cast<int>(box.title.size()) + 6;
     for (const std::wstring& line : box.lines) {
@@ -106,13 +106,11 @@ void DrawBox(Box& box) {
     wattr_set(window, attrs, pair, nullptr);
     box_set(window, nullptr, nullptr);
     const int room = width - 4;
-    if (!box.title.empty()) {
-        const std::wstring title = L" " + box.title + L" ";
-        const int titleCol = Clamp((width - static_cast<int>(title.size())) / 2, 1, width);
-        wattr_set(window, attrs | A_BOLD, pair, nullptr);
-        PutText(window, 0, titleCol, title, width - 1 - titleCol);
-        wattr_set(window, attrs, pair, nullptr);
-    }
+    const std::wstring title = L" " + box.title + L" ";
+    const int titleCol = Clamp((width - static_cast<int>(title.size())) / 2, 1, width);
+    wattr_set(window, attrs | A_BOLD, pair, nullptr);
+    PutText(window, 0, titleCol, title, width - 1 - titleCol);
+    wattr_set(window, attrs, pair, nullptr);
     for (size_t i = 0; i < box.lines.size(); ++i) {
         const int row = 2 + static_cast<int>(i);
         if (row >= height - 2) break;
@@ -186,8 +184,6 @@ int RunBox(Box& box) {
 
 int BackendMessageBox(WindowHandle, const char* text, const char* title, unsigned style) {
     using namespace terminal;
-    if (text == nullptr) text = "";
-    if (title == nullptr) title = "";
     HandlePendingSignal();
     if (ScreenActive() && TerminalGone()) {
         RestoreAll();

@@ -29,7 +29,6 @@ int64_t BackendCalendarSeconds() { return static_cast<int64_t>(std::time(nullptr
 
 void BackendSleep(int milliseconds) {
     terminal::HandlePendingSignal();
-    if (milliseconds < 1) milliseconds = 1;
     timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);
     deadline.tv_sec += milliseconds / 1000;

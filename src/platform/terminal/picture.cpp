@@ -21,8 +21,7 @@ ColourPlan colourPlan;
 wchar_t glyphTable[256];
 attr_t glyphAttrTable[256];
 
-// What the screen shows; a cell that was never presented holds NEVER_SHOWN.
-constexpr Cell NEVER_SHOWN = {0xFFFF, 0xFFFF};
+// The game's last picture, kept also while the screen is closed, so that every redraw of the whole screen shows it.
 Cell shown[SCREEN_CELLS];
 bool anyShown = false;
 Layout shownLayout = {0, 0, 0, 0, true};
@@ -107,15 +106,11 @@ void DrawNoteLine() {
     mvwaddnstr(stdscr, row, col, noteLine, COLS - col);
 }
 
-bool SameCell(const Cell& a, const Cell& b) { return a.character == b.character && a.attribute == b.attribute; }
-
 }  // namespace
 
 void InitPicture() {
     BuildGlyphs();
     BuildColours();
-    for (Cell& cell : shown) cell = NEVER_SHOWN;
-    anyShown = false;
     shownLayout = ComputeLayout();
 }
 
@@ -130,11 +125,7 @@ void RedrawPicture() {
     shownLayout = ComputeLayout();
     wattrset(stdscr, A_NORMAL);
     werase(stdscr);
-    if (anyShown) {
-        for (int index = 0; index < SCREEN_CELLS; ++index) {
-            if (!SameCell(shown[index], NEVER_SHOWN)) DrawCell(index, shown[index]);
-        }
-    }
+    for (int index = 0; anyShown && index < SCREEN_CELLS; ++index) DrawCell(index, shown[index]);
     if (shownLayout.tooSmall && LINES > 0) DrawSizeNote();
     DrawNoteLine();
     wnoutrefresh(stdscr);
@@ -164,27 +155,20 @@ bool ApplyResize(bool update) {
 
 }  // namespace terminal
 
-void BackendPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells, const PictureChange& change) {
     using namespace terminal;
     HandlePendingSignal();
     ForgetExitMessage();
+    const bool changed = change.firstRow < change.endRow;
+    if (changed) std::memcpy(shown, cells, sizeof shown);
+    anyShown = anyShown || changed;
     const bool resized = ApplyResize(false);
     if (!ScreenActive() || TerminalGone()) return;
-    const bool unchanged = anyShown && std::memcmp(shown, cells, sizeof shown) == 0;
-    if (unchanged && !resized) return;  // nothing to write: no screen update at all
-    if (!unchanged) {
-        // Whole rows compare fastest; only a row that differs is walked cell by cell.
-        constexpr size_t ROW_BYTES = sizeof(Cell) * SCREEN_COLS;
-        for (int rowStart = 0; rowStart < SCREEN_CELLS; rowStart += SCREEN_COLS) {
-            if (std::memcmp(&shown[rowStart], &cells[rowStart], ROW_BYTES) == 0) continue;
-            for (int index = rowStart; index < rowStart + SCREEN_COLS; ++index) {
-                if (!SameCell(shown[index], cells[index])) {
-                    shown[index] = cells[index];
-                    DrawCell(index, cells[index]);
-                }
-            }
+    if (!changed && !resized) return;  // nothing to write: no screen update at all
+    for (int row = change.firstRow; row < change.endRow; ++row) {
+        for (int index = row * SCREEN_COLS + change.firstCol; index < row * SCREEN_COLS + change.endCol; ++index) {
+            DrawCell(index, shown[index]);
         }
-        anyShown = true;
     }
     wnoutrefresh(stdscr);
     doupdate();

@@ -1,8 +1,6 @@
 // Web backend, picture: the page title, the glyph table and the cells that changed since the last present.
 #include <emscripten.h>
 
-#include <cstring>
-
 #include "platform/common/cp437.h"
 #include "platform/backend.h"
 
@@ -17,9 +15,7 @@ EM_JS(void, VelkScreenDraw, (const uint32_t* changes, int count), {
 
 namespace {
 
-Cell shown[SCREEN_CELLS];
-bool anythingShown = false;
-// Pairs of (cell index, attribute << 16 | character byte) for the cells that differ from the page.
+// Pairs of (cell index, attribute << 16 | character byte) for the cells of the changed rectangle.
 uint32_t changes[2 * SCREEN_CELLS];
 int windowToken;
 
@@ -36,19 +32,14 @@ WindowHandle BackendSetUpConsole() {
 // The page has no text cursor to show or hide.
 void BackendSetCursorVisible(int) {}
 
-void BackendPresent(const Cell* cells) {
-    // The game presents on every pass of its information screen; an unchanged picture must cost
-    // nothing in the page.
-    if (anythingShown && std::memcmp(shown, cells, sizeof shown) == 0) return;
+void BackendPresent(const Cell* cells, const PictureChange& change) {
     int count = 0;
-    for (int i = 0; i < SCREEN_CELLS; ++i) {
-        const Cell cell = cells[i];
-        if (anythingShown && shown[i].character == cell.character && shown[i].attribute == cell.attribute) continue;
-        shown[i] = cell;
-        changes[2 * count] = static_cast<uint32_t>(i);
-        changes[2 * count + 1] = (static_cast<uint32_t>(cell.attribute) << 16) | (cell.character & 0xFFu);
-        ++count;
+    for (int row = change.firstRow; row < change.endRow; ++row) {
+        for (int i = row * SCREEN_COLS + change.firstCol; i < row * SCREEN_COLS + change.endCol; ++i, ++count) {
+            changes[2 * count] = static_cast<uint32_t>(i);
+            changes[2 * count + 1] = (static_cast<uint32_t>(cells[i].attribute) << 16) | (cells[i].character & 0xFFu);
+        }
     }
-    anythingShown = true;
-    VelkScreenDraw(changes, count);
+    // The game presents on every pass of its information screen; an unchanged picture must cost nothing in the page.
+    if (count > 0) VelkScreenDraw(changes, count);
 }

@@ -20,7 +20,7 @@ int64_t BackendMilliseconds() { return static_cast<int64_t>(emscripten_get_now()
 
 int64_t BackendCalendarSeconds() { return static_cast<int64_t>(emscripten_date_now() / 1000.0); }
 
-void BackendSleep(int milliseconds) { emscripten_sleep(static_cast<unsigned>(milliseconds < 1 ? 1 : milliseconds)); }
+void BackendSleep(int milliseconds) { emscripten_sleep(static_cast<unsigned>(milliseconds)); }
 
 void BackendExitProcess(int code) {
     VelkEnded(code);

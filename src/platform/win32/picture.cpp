@@ -73,7 +73,8 @@ bool win32::RewriteIfResized() {
 
 const Cell* win32::LastPicture() { return presented; }
 
-void BackendPresent(const Cell* cells) {
+void BackendPresent(const Cell* cells, const PictureChange& change) {
+    if (change.firstRow == change.endRow) return;  // the console shows it already; a resize rewrites it on its own
     std::memcpy(presented, cells, sizeof presented);
     WritePicture(cells);
 }

@@ -61,7 +61,7 @@ int64_t BackendCalendarSeconds() {
 }
 
 void BackendSleep(int milliseconds) {
-    win32::WaitForHandleOrTime(nullptr, milliseconds < 1 ? 1 : milliseconds);
+    win32::WaitForHandleOrTime(nullptr, milliseconds);
 }
 
 void BackendExitProcess(int code) {
