@@ -9,6 +9,7 @@
 
 #include "demo_replay.h"
 #include "platform/demo/demo_layer.h"
+#include "platform/demo/demo_writer.h"
 #include "replay.h"
 #include "scripted_game.h"
 
@@ -59,6 +60,28 @@ TEST_F(DemoLayer, ARecordedGamePlaysBackAsItWasPlayed) {
         const GameRun played = Run(script);
         StopDemo();
         EXPECT_EQ(Untimed(PlayDemo((folder / "run.demo").string())), Untimed(played.log)) << script;
+    }
+}
+
+// A demo never replaces one of the game's files, by any path to it, made yet or not (names compared without regard to
+// case), nor an existing file without --overwrite; the same names elsewhere, or longer, are any file.
+TEST_F(DemoLayer, ARecordingNeverReplacesAGameFile) {
+    std::filesystem::remove(folder / "VELKGAME.CFG");
+    std::filesystem::create_symlink("VELKGSND3.wav", folder / "sound");
+    std::filesystem::create_directory(folder / "sub");
+    WriteFileOfSize("kept.demo", 1);
+    struct Case { const char* path; bool overwrite; const char* error; } const cases[] = {
+        {"VELKGAME.CFG", true, "--record 'VELKGAME.CFG': that is the game's record file VELKGAME.CFG, which a demo never replaces"},
+        {"sound", true, "--record 'sound': that is the game's sound VELKGSND3.wav, which a demo never replaces"},
+        {"./VELKGAME.exe", false, "--record './VELKGAME.exe': that is the game's program VELKGAME.exe, which a demo never replaces"},
+        {"sub/../velkgsnd6.wav", true, "--record 'sub/../velkgsnd6.wav': that is the game's sound VELKGSND6.wav, which a demo never replaces"},
+        {"kept.demo", false, "--record 'kept.demo': the file exists; --overwrite replaces it"},
+        {"kept.demo", true, ""}, {"new.demo", false, ""}, {"VELKGAME.CFG.demo", false, ""}, {"sub/VELKGAME.CFG", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_EQ(DemoTargetAllowed(c.path, c.overwrite, error), *c.error == '\0') << c.path;
+        EXPECT_EQ(error, c.error);
     }
 }
 

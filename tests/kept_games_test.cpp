@@ -11,7 +11,7 @@ TEST(KeptGames, OnlyTheNamesKeepingMakesAreTheFeatures) {
         {"2026-12-06T22-31-54.demo", true},   {"2026-12-06T22-31-54-2.demo", true}, {"2026-12-06T22-31-54-13.demo", true},
         {"2026-12-06T22-31-54-1.demo", false}, {"2026-12-06T22-31-54-02.demo", false}, {"2026-12-06T22-31-54-.demo", false},
         {"2026-12-06T22-31-54.demo.bak", false}, {"2026-12-06 22-31-54.demo", false}, {"notes.demo", false},
-        {".summaries", false},
+        {".summaries", false}, {"2026-12-O6T22-31-54.demo", false}, {"2026-12-06T22-31-54-2x.demo", false},
     };
     for (const auto& row : rows) EXPECT_EQ(IsKeptGameName(row.name), row.kept) << row.name;
     EXPECT_TRUE(IsKeptGameName(KeptGameName(1796545551, 1)));
