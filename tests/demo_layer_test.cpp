@@ -2,7 +2,9 @@
 // paces a demo to the viewer's clock and keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "demo_replay.h"
 #include "platform/demo/demo_layer.h"
 #include "platform/demo/demo_writer.h"
+#include "platform/demo/kept_games.h"
 #include "replay.h"
 #include "scripted_game.h"
 
@@ -83,6 +86,23 @@ TEST_F(DemoLayer, ARecordingNeverReplacesAGameFile) {
         EXPECT_EQ(DemoTargetAllowed(c.path, c.overwrite, error), *c.error == '\0') << c.path;
         EXPECT_EQ(error, c.error);
     }
+}
+
+// Each session kept is a file of its own beside the others (two started in one second too); other files stay.
+TEST_F(DemoLayer, EachGameKeptIsANewFileBesideTheOthers) {
+    std::filesystem::create_directory(folder / "games");
+    WriteFileOfSize("games/notes.txt", 3);
+    for (int game = 0; game < 2; ++game) {
+        KeepGame((folder / "games").string());
+        Run("at 10 key Esc\n");
+        StopDemo();
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "games")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_TRUE(IsKeptGameName(names[0]) && IsKeptGameName(names[1])) << names[0] << " " << names[1];
+    EXPECT_EQ(names[2], "notes.txt");
 }
 
 // The viewer's script: Space presses ('+' in keys) and releases ('-') at times, then the end.
