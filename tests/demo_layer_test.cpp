@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <unistd.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,19 +54,22 @@ std::string PlayDemo(const std::string& path) {
 }
 
 TEST_F(DemoLayer, ARecordedGamePlaysBackAsItWasPlayed) {
-    const std::string scripts[] = {
-        // Boxes answered late and cancelled, a pause, failed input counts, a record saved, Esc.
-        "box ok 700\nbox cancel 300\nat 10 key b\nat 4500 key p\nat 5200 key p\nat 6000 fail-input 2\n" +
-            ShortGameScript(9400).substr(12) + "at 9401 key Esc\n",
-        // Level 16's wall zaps by the calendar, read every wall step.
-        "epoch 1800000003\nat 10 key j\nat 4400 key Down\nend 12000\n",
+    struct Case { std::string script, lastLine; } const cases[] = {
+        // Boxes answered late and cancelled, a pause, failed input counts, a record saved, Esc: the game's own end.
+        {"box ok 700\nbox cancel 300\nat 10 key b\nat 4500 key p\nat 5200 key p\nat 6000 fail-input 2\n" +
+             ShortGameScript(20000).substr(12) + "at 9401 key Esc\n", "e 1\n"},
+        // Level 16's wall zaps by the calendar, read every wall step; cut off in a wait, as by a kill.
+        {"epoch 1800000003\nat 10 key j\nat 4400 key Down\nend 12000\n", "w 618\n"},
     };
-    for (const std::string& script : scripts) {
+    for (const Case& c : cases) {
         std::string error;
         ASSERT_TRUE(StartDemoRecording((folder / "run.demo").string(), error)) << error;
-        const GameRun played = Run(script);
+        const GameRun played = Run(c.script);
         StopDemo();
-        EXPECT_EQ(Untimed(PlayDemo((folder / "run.demo").string())), Untimed(played.log)) << script;
+        EXPECT_EQ(Untimed(PlayDemo((folder / "run.demo").string())), Untimed(played.log)) << c.script;
+        std::ifstream demo(folder / "run.demo");
+        const std::string text((std::istreambuf_iterator<char>(demo)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), c.lastLine);
     }
 }
 
@@ -103,6 +110,19 @@ TEST_F(DemoLayer, EachGameKeptIsANewFileBesideTheOthers) {
     ASSERT_EQ(names.size(), 3u);
     EXPECT_TRUE(IsKeptGameName(names[0]) && IsKeptGameName(names[1])) << names[0] << " " << names[1];
     EXPECT_EQ(names[2], "notes.txt");
+}
+
+// The program's own options: --help and --version print (here, both outputs as one) and end with status 0; a
+// command line it refuses ends with 2.
+TEST(ProgramOptions, HelpAndVersionEndWithStatusZeroARefusalWithTwo) {
+    const struct { std::vector<const char*> argv; int status; const char* output; } cases[] = {
+        {{"VELKGAME.exe", "--help"}, 0, "^usage: VELKGAME.exe "}, {{"VELKGAME.exe", "--version"}, 0, "^VELKGAME.exe 1"},
+        {{"VELKGAME.exe", "--speed", "2"}, 2, "--speed: goes with --play"},
+    };
+    for (const auto& c : cases) {
+        const auto start = [&c] { PlatformStartProgram(static_cast<int>(c.argv.size()), const_cast<char**>(c.argv.data())); };
+        EXPECT_EXIT({ dup2(2, 1); start(); }, testing::ExitedWithCode(c.status), c.output) << c.argv[1];
+    }
 }
 
 // The viewer's script: Space presses ('+' in keys) and releases ('-') at times, then the end.
