@@ -11,6 +11,10 @@ report() {  # report: the stage's count line; the exit status says whether all p
     echo "${STAGE:+$STAGE: }$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")" && [ "$failed" -eq 0 ]
 }
 
+# Debian's python3, which the stages install: a version manager's shim earlier in PATH can take most of a second to
+# start, and a wait that polls a Python check pays that at every try.
+python3() { /usr/bin/python3 "$@"; }
+
 wait_until() {  # wait_until SECONDS COMMAND...: polls, for a shared and slow machine; says why only at the end
     local tries=$(($1 * 10))
     until "${@:2}" >/dev/null 2>&1; do ((--tries > 0)) || { "${@:2}"; return 1; }; sleep 0.1; done
