@@ -188,24 +188,21 @@ done
 REPLAY=${VELK_REPLAY:-$PWD/build/asan/tools/velk-replay/velk-replay}
 for name in rec killed; do launch_ready $name 120x30 VELK_ARGS="--record demo.txt"; done
 launch_ready over 120x30 VELK_ARGS="--record /dev/full --overwrite"
-timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end cancel & over_bot=$!
-# The bot's last crash (one life left, its arrow run into or past the wall): the bot stopped, Esc typed in the pause.
-last_crash() { tm capture-pane -p -t over | python3 -c 'import sys; sys.path.insert(0, "bench"); from demo_bot import *
-rows = [line.ljust(120) for line in (sys.stdin.read().split("\n") + [""] * 30)[:30]]; arrow, (col, _) = find(rows, ARROW), wall(rows)
-sys.exit(not (lives(rows) == 1 and arrow and col is not None and arrow[1] >= col))'; }
-{ wait_until 60 last_crash && kill "$over_bot" && tm send-keys -t over Escape; } &
+# The bot loses the game to its end and types Esc in the pause after the last crash, before the game-over box.
+timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --seconds 0 --end over & over_bot=$!
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 9 --crash-at 11 --end none
 sleep 1  # the bot's last keys played out
 tm capture-pane -p -t rec >"$WORK/rec/seen.txt"
 tm send-keys -t rec Escape
+wait "$over_bot"; over_bot=$?
 wait
 kill -KILL "$(pid_of killed)"
 first_wait=$(awk '$1 == "t" && NF == 2 { print $2; exit }' "$WORK/rec/demo.txt")  # in ms, as the demo keeps time
 check "recording: the game ends as usual with Esc; the demo's clock starts with the program" \
     eval 'ended rec 1 && [ "$first_wait" -lt 10000 ]'
 check "a game lost to its end: the game-over box (\"Do you want to try again?\") leaves the Esc to the game; c and o do nothing; → Enter: Cancel, 0" \
-    eval 'wait_for over "try again?" && tm send-keys -t over c o Right && wait_until 5 cells over "17 59 [ 7 0" &&
+    eval '[ "$over_bot" -eq 0 ] && wait_for over "try again?" && tm send-keys -t over c o Right && wait_until 5 cells over "17 59 [ 7 0" &&
     tm send-keys -t over Enter && ended over 0'
 check "... recorded onto /dev/full: the game played on, and its end says the demo holds nothing, and why" shows over \
     "VELKGAME.exe: the demo '/dev/full' is incomplete (writing it failed: No space left on device); it holds nothing"
