@@ -21,6 +21,8 @@ wait_until() {  # wait_until SECONDS COMMAND...: polls, for a shared and slow ma
 }
 wait_file() { wait_until "$2" test -s "$1"; }  # wait_file FILE SECONDS: FILE exists and is not empty
 alive() { [ -r "/proc/$1/stat" ] && ! grep -q ') Z ' "/proc/$1/stat"; }
+# as_user COMMAND...: as an unprivileged user when the stage runs as root (as CI does), else as is
+as_user() { if [ "$(id -u)" -eq 0 ]; then setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; else "$@"; fi; }
 
 # tmux on a server of the stage's own (TMUX_SOCKET), so parallel stages and a developer's tmux never meet.
 tm() { tmux -u -L "${TMUX_SOCKET:?}" -f /dev/null "$@"; }
