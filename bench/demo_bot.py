@@ -2,15 +2,18 @@
 """A player for VELKGAME.exe in a tmux pane: reads the picture with capture-pane and types arrow keys at real
 moments, to make real demos of any length (the game started with --record).
 
-usage: bench/demo_bot.py --socket SOCKET --target PANE [--seconds N] [--start b|j] [--pause-at S] [--crash-at S...]
-                         [--end esc|cancel]
+usage: bench/demo_bot.py --socket SOCKET --target PANE [--seconds N] [--start b|j] [--pause-at S [--pause-for S]]
+                         [--crash-at S...] [--end esc|cancel|over|none]
 It begins a game, steers the arrow through the gates to the heart, pauses at --pause-at seconds (the box closed
-a second later), runs into the wall on purpose at each --crash-at second, answers the record file's message
-with Enter and the game-over box with Enter (play again) until --seconds have passed, and then ends with Esc;
---end cancel plays on until the game is over and answers Cancel, --end none leaves the game running.
+--pause-for seconds later, 1 unless given), runs into the wall on purpose at each --crash-at second, answers the
+record file's message with Enter and the game-over box with Enter (play again) until --seconds have passed, and
+then ends with Esc; --end cancel plays on until the game is over and answers Cancel, --end over plays on until
+its last life is lost and types Esc in the pause that follows, leaving the game-over box (exit status 1 if that
+box came first), --end none leaves the game running.
 """
 import argparse
 import subprocess
+import sys
 import time
 
 WALL_GLYPHS = "├┤◘▒█"
@@ -62,6 +65,12 @@ def wall(rows):
     return col, [r for r, line in enumerate(rows) if line[col] == " "]
 
 
+def lost_last(rows):
+    """The last life just lost: one left on the panel while the arrow stands in or past the wall."""
+    arrow, (col, _) = find(rows, ARROW), wall(rows)
+    return lives(rows) == 1 and arrow is not None and col is not None and arrow[1] >= col
+
+
 def step(args, rows, crash):
     arrow, heart = find(rows, ARROW), find(rows, HEART)
     col, gate = wall(rows)
@@ -98,8 +107,9 @@ def main():
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--start", default="b")
     parser.add_argument("--pause-at", type=float, default=-1)
+    parser.add_argument("--pause-for", type=float, default=1)
     parser.add_argument("--crash-at", type=float, nargs="*", default=[])
-    parser.add_argument("--end", default="esc", choices=["esc", "cancel", "none"])
+    parser.add_argument("--end", default="esc", choices=["esc", "cancel", "over", "none"])
     args = parser.parse_args()
 
     begun = time.monotonic()
@@ -113,31 +123,36 @@ def main():
         rows = pane(args)
         text = "\n".join(rows)
         if "try again?" in text and "[ Cancel ]" in text:  # the game-over box, whole
+            if args.end == "over":
+                sys.exit("demo_bot: the game-over box came before the last lost life was seen")
             if now >= args.seconds and args.end == "cancel":
                 keys(args, "Escape")  # Esc cancels a box
                 return
             keys(args, "Enter")
         elif "High-Scroe" in text or "Game paused" in text:
             keys(args, "Enter")
-        elif now >= args.seconds and args.end != "cancel":
+        elif args.end == "over" and lost_last(rows):
+            keys(args, "Escape")  # in the pause after the crash, before the box
+            return
+        elif now >= args.seconds and args.end not in ("cancel", "over"):
             if args.end == "esc":
                 keys(args, "Escape")
             return
         elif 0 <= args.pause_at <= now and not paused:
             paused = True
             keys(args, "p")
-            time.sleep(1)
+            time.sleep(args.pause_for)
         else:
             left = lives(rows)
             if crashes and lost is not None and left < lost:
                 crashes.pop(0)
             lost = left
-            crash = bool(crashes) and crashes[0] <= now
+            crash = bool(crashes) and crashes[0] <= now or (now >= args.seconds and args.end in ("cancel", "over"))
             # Keys go only once the last ones have moved the arrow (or 2 s passed): a flood of queued escape
             # sequences split by a read could end the game as a lone Esc.
             arrow = find(rows, ARROW)
             if arrow != sent_from or now - sent_at > 2:
-                if step(args, rows, crash or (now >= args.seconds and args.end == "cancel")):
+                if step(args, rows, crash):
                     sent_from, sent_at = arrow, now
         time.sleep(0.25)
 

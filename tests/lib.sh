@@ -11,12 +11,18 @@ report() {  # report: the stage's count line; the exit status says whether all p
     echo "${STAGE:+$STAGE: }$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")" && [ "$failed" -eq 0 ]
 }
 
+# Debian's python3, which the stages install: a version manager's shim earlier in PATH can take most of a second to
+# start, and a wait that polls a Python check pays that at every try.
+python3() { /usr/bin/python3 "$@"; }
+
 wait_until() {  # wait_until SECONDS COMMAND...: polls, for a shared and slow machine; says why only at the end
     local tries=$(($1 * 10))
     until "${@:2}" >/dev/null 2>&1; do ((--tries > 0)) || { "${@:2}"; return 1; }; sleep 0.1; done
 }
 wait_file() { wait_until "$2" test -s "$1"; }  # wait_file FILE SECONDS: FILE exists and is not empty
 alive() { [ -r "/proc/$1/stat" ] && ! grep -q ') Z ' "/proc/$1/stat"; }
+# as_user COMMAND...: as an unprivileged user when the stage runs as root (as CI does), else as is
+as_user() { if [ "$(id -u)" -eq 0 ]; then setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; else "$@"; fi; }
 
 # tmux on a server of the stage's own (TMUX_SOCKET), so parallel stages and a developer's tmux never meet.
 tm() { tmux -u -L "${TMUX_SOCKET:?}" -f /dev/null "$@"; }

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/../.." || exit 1
 STAGE=install
 . scripts/ensure-packages.sh
 . tests/lib.sh
-ensure_packages "${VELK_BUILD_PACKAGES[@]}" tmux dpkg-dev lintian desktop-file-utils || exit 1
+ensure_packages "${VELK_BUILD_PACKAGES[@]}" tmux dpkg-dev lintian desktop-file-utils util-linux || exit 1
 
 # test.sh's release build, installed and packed as it stands.
 ensure_release_build build/test && cmake --build build/test -j2 >/dev/null || { check "the release build" false; report; exit 1; }
@@ -63,11 +63,14 @@ check "dpkg-deb --info: the fields" has_all "$(dpkg-deb --info "$deb")" " Packag
 check "dpkg-deb --contents: the files where Debian puts games" has_all "$(dpkg-deb --contents "$deb")" ./usr/games/velk{,-replay} \
     ./usr/lib/games/velk/VELKGAME.exe ./usr/share/games/velk/VELKGSND{1,2,3,4,5,6}.wav ./usr/share/applications/velk.desktop \
     ./usr/share/{icons/hicolor/{32x32,64x64,128x128}/apps/velk.png,man/man6/velk{,-replay}.6.gz,doc/velk/{copyright,changelog.gz}}
-lintian_clean() {  # lintian_clean DEB: no errors, and every warning's tag is named in README.md
-    lintian "$1" 2>&1 | grep -E '^[EW]: ' | tee "$WORK/lintian.txt"
-    awk 'NR == FNR { readme = readme $0 "\n"; next } /^E: / || !index(readme, $3) { exit 1 }' README.md "$WORK/lintian.txt"
+# lintian says nothing at all: no error, no warning, no other line. Run as root it would warn about that, and it
+# unpacks what it checks, so it runs as an unprivileged user then (the package made readable to it).
+lintian_clean() {  # lintian_clean DEB
+    local said
+    chmod 755 "$WORK" "$(dirname "$1")" && chmod 644 "$1" && said=$(as_user lintian "$1" 2>&1)
+    [ -z "$said" ] || { echo "$said" | sed 's/^/     /'; return 1; }
 }
-check "lintian: no errors, each warning explained in README" lintian_clean "$deb"
+check "lintian: no errors, no warnings" lintian_clean "$deb"
 dpkg-deb -x "$deb" "$WORK/root"
 check "desktop-file-validate accepts the desktop entry" desktop-file-validate "$WORK/root/usr/share/applications/velk.desktop"
 check "unpacked under another root, its velk starts the game from the package's own files" \

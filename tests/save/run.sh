@@ -6,8 +6,9 @@ cd "$(dirname "$0")/../.."
 STAGE=save
 . tests/lib.sh
 . scripts/ensure-packages.sh
-ensure_packages strace util-linux || exit 1
+ensure_packages strace util-linux python3 || exit 1
 ensure_sanitizer_build || exit 1
+KILL_IN_SAVE=$PWD/tests/save/kill_in_save.py
 WORK=$(mktemp -d /tmp/velk-save.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 chmod 755 "$WORK" && umask 022
@@ -47,13 +48,19 @@ done <<< "$points"
 check "a kill at each of $kills system calls of two saves leaves the old or new record${bad:+, not at$bad}; the next save cleans up" \
     eval '[ "$kills" -ge 20 ] && [ -z "$bad" ] && no_temps && holds_100 VELKGAME.CFG'
 
-# --- Kills at random moments of runs that save twice.
+# --- Kills at random moments of the runs' two saves: each from the moment the save's temporary file appears, within
+# the time a temporary file lived in three whole runs here (the median). One that lands before the rename leaves
+# the temporary file, which tells it landed inside the save; a third of them must.
+spans=$(for _ in 1 2 3; do cp old.cfg VELKGAME.CFG && python3 "$KILL_IN_SAVE" span ./velk-replay game.txt; done | xargs)
+inside=0
 for _ in $(seq 150); do
-    cp old.cfg VELKGAME.CFG
-    { timeout -s KILL "0.00$((RANDOM % 10))$((RANDOM % 10))" ./velk-replay game.txt > /dev/null; } 2>/dev/null
+    cp old.cfg VELKGAME.CFG && rm -f VELKGAME.CFG.tmp-*
+    python3 "$KILL_IN_SAVE" "$spans" ./velk-replay game.txt
+    no_temps || inside=$((inside + 1))
     old_or_new || break
 done
-check "150 kills at random moments leave the old record or the new" old_or_new
+check "150 kills at random moments of two saves (the temporary file lived $spans us), $inside of them inside one, leave the old record or the new" \
+    eval 'old_or_new && [ "$inside" -ge 50 ]'
 
 # --- A full disk (a file size limit; the signal ignored as the terminal program does): the old record stays.
 cp old.cfg VELKGAME.CFG
@@ -66,7 +73,6 @@ mkdir target && cp old.cfg target/record && ln -sf target/record VELKGAME.CFG
 check "a save through a symbolic link replaces its target and keeps the link" eval '[ -L VELKGAME.CFG ] && holds_100 target/record'
 
 # --- Read-only cases, as an unprivileged user (root writes past permission bits).
-as_user() { if [ "$(id -u)" -eq 0 ]; then setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; else "$@"; fi; }
 rm VELKGAME.CFG && cp zero.cfg VELKGAME.CFG && chmod 444 VELKGAME.CFG && chmod 777 .
 as_user ./velk-replay game.txt > /dev/null
 check "a read-only file is not written and stays" eval 'cmp -s VELKGAME.CFG zero.cfg && no_temps'

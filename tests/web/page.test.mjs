@@ -52,11 +52,27 @@ async function startLevel(page, box = false) {
 const finishLevel = (page, next) => page.evaluate(() => Array.from({ length: 118 }, () =>
   dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowRight' })))).then(() => waitForLevel(page, next));
 
-test('a game: colours, storage of the record, arrow keys, pause box, hidden page, a stored record, Esc', async () => {
-  const { context, page, errors } = await openPage(browser, server.url);
-  await waitForInfoScreen(page);
-  // Row 22: bright green text on bright blue, the keys to press in bright red, as the canvas holds them:
-  // each cell's corner and the pixel of its glyph farthest from that.
+// A page with browser storage of its own on the information screen, closed when the test ends.
+async function infoScreen(t) {
+  const opened = await openPage(browser, server.url);
+  t.after(opened.close);
+  await waitForInfoScreen(opened.page);
+  return opened;
+}
+
+// ... and then in level 1, through the record file's box.
+async function inLevel(t) {
+  const opened = await infoScreen(t);
+  await startLevel(opened.page, NOT_FOUND);
+  return opened;
+}
+
+// The column of level 1's wall (drawn with ├).
+const wallColumn = (rows) => Math.max(...rows.map((text) => text.indexOf('\u251C')));
+
+test('colours: bright green text on bright blue, the keys to press in bright red, as the canvas holds them', async (t) => {
+  const { page, errors } = await infoScreen(t);
+  // Row 22 of the information screen: each cell's corner and the pixel of its glyph farthest from that.
   assert.deepEqual(await page.evaluate(() => [1, 8, 28, 73].map((index) => {
     const canvas = document.getElementById('screen'), [width, height] = [canvas.width / 120, canvas.height / 30];
     const data = canvas.getContext('2d').getImageData(index * width, 22 * height, width, height).data;
@@ -64,56 +80,82 @@ test('a game: colours, storage of the record, arrow keys, pause box, hidden page
     const away = (pixel) => pixel.reduce((sum, value, channel) => sum + Math.abs(value - pixels[0][channel]), 0);
     return `${pixels.reduce((far, pixel) => (away(pixel) > away(far) ? pixel : far))} on ${pixels[0]}`;
   })), ['0,255,0', '255,0,0', '255,0,0', '0,255,0'].map((ink) => `${ink} on 0,0,255`));
+  assert.deepEqual(errors, []);
+});
 
-  // On the information screen the browser keeps its shortcuts; in a level an arrow counts whatever is held.
-  await page.evaluate(() => document.addEventListener('keydown', (e) => /^Arrow/.test(e.key) &&
-    (window.kept ||= []).push(e.defaultPrevented)));
-  await page.keyboard.press('Control+ArrowDown');
-  // The zero record saved at the level start: once the page has stored it, a new page finds it (no box).
-  await startLevel(page, NOT_FOUND);
-  assert.equal(await page.evaluate(() => velkFiles.settled().then(() => velkFiles.storedWrites)), 1);
-  const second = await context.newPage();
-  await second.goto(server.url);
-  await startLevel(second);
+test('storage of the record: the zero record saved at the level start is stored, and a new page finds it (no box)',
+  async (t) => {
+    const { context, page, errors } = await inLevel(t);
+    assert.equal(await page.evaluate(() => velkFiles.settled().then(() => velkFiles.storedWrites)), 1);
+    const second = await context.newPage();
+    await second.goto(server.url);
+    await startLevel(second);
+    assert.deepEqual(errors, []);
+  });
 
-  for (const [key, at] of [['Control+ArrowRight', '15,2'], ['Alt+ArrowDown', '16,2'], ['Alt+ArrowLeft', '16,1'],
-    ['Meta+ArrowUp', '15,1']]) {
-    await page.keyboard.press(key);
-    await until(page, `${key}: the arrow at (${at})`, ({ rows }) => String(findActor(rows, ARROW)) === at);
-  }
-  assert.deepEqual(await page.evaluate(() => window.kept), [false, true, true, true, true], 'kept from the browser');
+test('a stored record: one put into browser storage is the record on the next load', async (t) => {
+  const { page, errors } = await infoScreen(t);
+  await storeRecord(page, 4321);
+  await page.reload();
+  assert.deepEqual([(await startLevel(page))[1].slice(0, 25), errors], [' Record high score: 4321 ', []]);
+});
 
+test('arrow keys: the browser keeps its shortcuts on the information screen; in a level an arrow counts whatever is held',
+  async (t) => {
+    const { page, errors } = await infoScreen(t);
+    await page.evaluate(() => document.addEventListener('keydown', (e) => /^Arrow/.test(e.key) &&
+      (window.kept ||= []).push(e.defaultPrevented)));
+    await page.keyboard.press('Control+ArrowDown');
+    await startLevel(page, NOT_FOUND);
+    for (const [key, at] of [['Control+ArrowRight', '15,2'], ['Alt+ArrowDown', '16,2'], ['Alt+ArrowLeft', '16,1'],
+      ['Meta+ArrowUp', '15,1']]) {
+      await page.keyboard.press(key);
+      await until(page, `${key}: the arrow at (${at})`, ({ rows }) => String(findActor(rows, ARROW)) === at);
+    }
+    assert.deepEqual(await page.evaluate(() => window.kept), [false, true, true, true, true], 'kept from the browser');
+    assert.deepEqual(errors, []);
+  });
+
+test('the pause box holds the keys typed while it is up; Enter closes it and the next key moves the arrow', async (t) => {
+  const { page, errors } = await inLevel(t);
   await page.keyboard.press('p');
   assert.equal((await waitForBox(page)).box.text, 'Game paused......');
   for (const key of ['o', 'ArrowDown', 'Enter', 'ArrowRight']) await page.keyboard.press(key);  // the box holds 'o' and the Down
   await until(page, 'the arrow at (15,2)', ({ box, rows }) => !box && String(findActor(rows, ARROW)) === '15,2');
-
-  // Hidden in a level: the same pause box, and nothing moves (the wall steps every 0.7 s) until Enter.
-  await hide(page);
-  const { box, rows: still } = await waitForBox(page);
-  await pause(1600);
-  assert.deepEqual([box.text, (await readPage(page)).rows], ['Game paused......', still]);
-  await page.keyboard.press('Enter');
-  await until(page, 'the wall to move on', ({ rows }) => rows.join('') !== still.join(''));
-  // Hidden in the intro: the level pauses as soon as it can take the P.
-  await page.keyboard.press('b');
-  await until(page, 'the intro', ({ rows }) => rows[0].startsWith(' VELK VELK'));
-  await hide(page);
-  const paused = await waitForBox(page);
-  assert.deepEqual([paused.box.text, paused.rows[4].slice(0, 17)], ['Game paused......', ' Current level: 1']);
-
-  await storeRecord(second, 4321);
-  await second.reload();
-  assert.equal((await startLevel(second))[1].slice(0, 25), ' Record high score: 4321 ');
-
-  await second.reload();
-  await waitForInfoScreen(second);
-  await hide(second);  // no pause box on the information screen: Esc ends the game
-  await second.keyboard.press('Escape');
-  assert.equal(await endedText(second), 'The game has ended (exit code 1).');
-  await second.keyboard.press('b');  // keys after the end reach nothing
-  assert.deepEqual([(await readPage(second)).box, errors], [false, []]);
+  assert.deepEqual(errors, []);
 });
+
+test('a hidden page pauses the game: in a level at once, nothing moving until Enter; in the intro as soon as it can',
+  async (t) => {
+    const [{ page, errors }, { page: other }] = await Promise.all([inLevel(t), inLevel(t)]);
+    // Hidden in a level: the same pause box, and nothing moves until Enter while the other page's level, begun
+    // with this one, steps its wall twice (a step every 0.7 s).
+    await hide(page);
+    const { box, rows: still } = await waitForBox(page);
+    const from = wallColumn((await readPage(other)).rows);
+    await until(other, 'two steps of the other page\'s wall', ({ rows }) => wallColumn(rows) <= from - 2);
+    assert.deepEqual([box.text, (await readPage(page)).rows], ['Game paused......', still]);
+    await page.keyboard.press('Enter');
+    await until(page, 'the wall to move on', ({ rows }) => rows.join('') !== still.join(''));
+    // Hidden in the intro: the level pauses as soon as it can take the P.
+    await page.keyboard.press('b');
+    await until(page, 'the intro', ({ rows }) => rows[0].startsWith(' VELK VELK'));
+    await hide(page);
+    const paused = await waitForBox(page);
+    assert.deepEqual([paused.box.text, paused.rows[4].slice(0, 17), errors],
+      ['Game paused......', ' Current level: 1', []]);
+  });
+
+test('Esc ends the game, also on a hidden information screen (which does not pause); keys after the end reach nothing',
+  async (t) => {
+    const { page, errors } = await infoScreen(t);
+    await hide(page);
+    await page.keyboard.press('Escape');  // a pause box would take it instead
+    assert.equal(await endedText(page), 'The game has ended (exit code 1).');
+    await page.keyboard.press('b');  // handled once press() returns: neither queued for the game nor a box
+    assert.deepEqual([(await readPage(page)).box, await page.evaluate(() => velkPage.keys.pending()), errors],
+      [false, 0, []]);
+  });
 
 test('two tabs: a save never lowers the record another tab stored, which reaches the other at once', async () => {
   const { context, page: a, errors } = await openPage(browser, server.url);
