@@ -95,21 +95,25 @@ TEST_F(DemoLayer, ARecordingNeverReplacesAGameFile) {
     }
 }
 
-// Each session kept is a file of its own beside the others (two started in one second too); other files stay.
-TEST_F(DemoLayer, EachGameKeptIsANewFileBesideTheOthers) {
-    std::filesystem::create_directory(folder / "games");
-    WriteFileOfSize("games/notes.txt", 3);
+// Each session kept is a file of its own (two started in one second too); past 1,000 kept games the oldest go, and
+// other files stay.
+TEST_F(DemoLayer, EachGameKeptIsANewFileTheOldestPrunedOthersLeft) {
+    const std::filesystem::path games = folder / "games";
+    std::filesystem::create_directory(games);
+    for (const char* other : {"notes.txt", "2000-01-01T00-00-00.demo.bak"}) WriteFileOfSize("games/" + std::string(other), 3);
+    for (int copy = 1000; copy < 1999; ++copy) WriteFileOfSize("games/" + KeptGameName(946684800, copy), 0);
     for (int game = 0; game < 2; ++game) {
-        KeepGame((folder / "games").string());
+        KeepGame(games.string());
         Run("at 10 key Esc\n");
         StopDemo();
     }
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder / "games")) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(games)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    ASSERT_EQ(names.size(), 3u);
-    EXPECT_TRUE(IsKeptGameName(names[0]) && IsKeptGameName(names[1])) << names[0] << " " << names[1];
-    EXPECT_EQ(names[2], "notes.txt");
+    ASSERT_EQ(names.size(), 1002u);
+    EXPECT_EQ(names[0], "2000-01-01T00-00-00-1001.demo");  // of the 999 kept before, the oldest went
+    EXPECT_EQ(names[998] + " " + names[1001], "2000-01-01T00-00-00.demo.bak notes.txt");
+    EXPECT_TRUE(IsKeptGameName(names[999]) && IsKeptGameName(names[1000])) << names[999] << " " << names[1000];
 }
 
 // The program's own options: --help and --version print (here, both outputs as one) and end with status 0; a
