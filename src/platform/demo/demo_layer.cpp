@@ -126,8 +126,9 @@ const DemoEvent& TakeNamed(DemoEventKind kind, const char* name) {
     return event;
 }
 
-// Before every question but a clock reading and a pause (the only ones without a picture check of their own: their
-// answers come between a picture and its check): the pictures changed since the last check, folded into one.
+// Before every question but a clock reading and a pause (their answers come between a picture and its check) and the
+// reads that follow an input count or a file size (which checked; a picture between would go to the next check): the
+// pictures changed since the last check, folded into one.
 void CheckPictures() {
     if (!layer.folding) return;
     layer.folding = false;
@@ -192,7 +193,6 @@ int PlatformCountInput(uint32_t* pending) {
 }
 
 int PlatformReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
-    CheckPictures();
     if (Playing()) {
         const DemoEvent& event = Take(DemoEventKind::Read);
         if (event.failed) return 0;
@@ -317,7 +317,6 @@ int64_t PlatformFileSize(const char* name) {
 }
 
 int PlatformReadFile(const char* name, int64_t offset, uint32_t size, void* buffer) {
-    CheckPictures();
     if (Playing()) {
         const DemoEvent& event = TakeNamed(DemoEventKind::FileData, name);
         if (event.value != offset || (!event.failed && event.bytes.size() != size)) {
