@@ -25,32 +25,11 @@ namespace {
 using DemoLayer = ScriptedGame;
 using Watching = ScriptedGame;
 
-// The log's lines without their times (a played demo moves the clock only to the recorded readings), up to its
-// present count (which holds the passes a wait stood for).
-std::string Untimed(const std::string& log) {
-    std::string out, line;
-    for (std::istringstream lines(log); std::getline(lines, line) && line.rfind("presents ", 0) != 0;) {
-        out += line.substr(line.find(' ') + 1) + '\n';
-    }
-    return out;
-}
-
 std::string PlayDemo(const std::string& path) {
-    Demo demo;
-    std::string error;
-    EXPECT_TRUE(ReadDemoFile(path, demo, error)) << error;
-    const Script script = ArmDemoPlayback(std::move(demo));
-    ResetGameGlobals();
-    std::ostringstream log;
-    try {
-        Replay(script, log);
-        CheckLastDemoPictures();
-    } catch (const DemoOutOfStep& outOfStep) {
-        ADD_FAILURE() << outOfStep.why;
-    }
-    EXPECT_EQ(DemoEventsLeft(), 0u);
-    StopDemo();
-    return log.str();
+    std::string problem;
+    const std::string log = PlayDemoFile(path, problem);
+    EXPECT_EQ(problem, "");
+    return log;
 }
 
 TEST_F(DemoLayer, ARecordedGamePlaysBackAsItWasPlayed) {
