@@ -40,14 +40,14 @@ check "Enter answers it; level 1; Esc ends with 1 and the exit key 'x' reaches t
 check "the record is in ~/.local/share/velk, nothing in the starting folder" \
     eval 'test -s "$WORK/home/.local/share/velk/VELKGAME.CFG" && test -z "$(ls -A "$WORK/elsewhere")"'
 check "a second start finds the record: no box before level 1" eval 'start again "$VELK" && to_level_1 again && ends_with again "1 x"'
-# Both games kept: the report counts them and draws its chart; --last watches the second to its recorded Esc (status 0,
-# nothing typed).
+# Both games kept: the report counts them and draws its chart; --last watches the second (its intro: its level 1
+# was up only until the Esc above came) to its recorded Esc (status 0, nothing typed).
 kept=$WORK/home/.local/share/velk/games
 printf '#!/bin/sh\nexec "%s" --last\n' "$VELK" >"$WORK/last.sh" && chmod +x "$WORK/last.sh"
 check "two games kept; velk --stats counts them, --svg writes its chart; velk --last plays the second" eval '
     [ "$(ls "$kept" | grep -c "\.demo$")" -eq 2 ] && env -u XDG_DATA_HOME HOME="$WORK/home" "$VELK" --stats --svg "$WORK/chart.svg" >"$WORK/stats.txt" &&
     grep -q "^  all time  *2 " "$WORK/stats.txt" && head -c 300 "$WORK/chart.svg" | grep -q "<svg" &&
-    launch last "$WORK/last.sh" && wait_for last "Current level: 1" 30 && wait_file "$WORK/last.rc" 30 &&
+    launch last "$WORK/last.sh" && wait_for last " VELK VELK" 30 && wait_file "$WORK/last.rc" 30 &&
     [ "$(cat "$WORK/last.rc")" = "0 " ]'
 check "XDG_DATA_HOME moves the player's folder" \
     eval 'start xdg "$VELK" XDG_DATA_HOME="$WORK/xdg" && ends_with xdg "1 x" && test -L "$WORK/xdg/velk/VELKGAME.exe"'
