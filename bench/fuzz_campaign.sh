@@ -10,7 +10,7 @@ ensure_packages "${VELK_BUILD_PACKAGES[@]}" "${VELK_FUZZ_PACKAGES[@]}"
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(script key_decoder game)
+[ ${#targets[@]} -gt 0 ] || targets=(script key_decoder demo)
 build=build/asan
 cmake -S . -B "$build" -DVELK_WERROR=ON "${VELK_FUZZ_BUILD_ARGS[@]}" >/dev/null
 cmake --build "$build" -j2 >/dev/null

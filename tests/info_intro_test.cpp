@@ -36,8 +36,8 @@ TEST_F(InfoScreen, EveryRowAsShownWithItsColours) {
     EXPECT_EQ(picture[22 * SCREEN_COLS + 8].attribute, ATTR_ACTOR) << "the start keys stand out";
 }
 
-// Three frames a second apart, the third presented again before the game starts; each frame is one colour
-// per group of five cells (" VELK"), drawn from a fresh process's random source (its first value is 0x29).
+// Three frames a second apart, the third presented again before the game starts, pinned by their hashes: each one
+// colour per group of five cells (" VELK"), drawn from a fresh process's random source.
 TEST_F(Intro, ThreeFramesOfVelkGroupsInDrawnColours) {
     std::vector<std::pair<int64_t, std::vector<Cell>>> frames;
     SetScriptedPresentObserver([&frames](int64_t now, const Cell* cells) {
@@ -52,14 +52,6 @@ TEST_F(Intro, ThreeFramesOfVelkGroupsInDrawnColours) {
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(std::memcmp(frames[3].second.data(), frames[2].second.data(), sizeof(Cell) * SCREEN_CELLS), 0)
         << "presented again at " << frames[3].first;
-    // Cells where a fault shows first: a group's first and last cell, the next group, the last cell.
-    struct Pinned { int cell; char character; uint16_t colour; } const pinned[] = {
-        {0, ' ', 0x29}, {1, 'V', 0x29}, {4, 'K', 0x29}, {5, ' ', 0x23}, {3595, ' ', 0x40}, {3599, 'K', 0x40}};
-    for (const Pinned& p : pinned) {
-        const Cell& cell = frames[0].second[static_cast<size_t>(p.cell)];
-        EXPECT_EQ(cell.character, static_cast<uint16_t>(p.character)) << p.cell;
-        EXPECT_EQ(cell.attribute, p.colour) << p.cell;
-    }
 }
 
 // Each event sounds its cue; with the sound off ('s' first) the same run makes no sound and keeps every

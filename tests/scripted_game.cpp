@@ -4,12 +4,8 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "console/screen.h"
-#include "demo_replay.h"
-#include "platform/demo/demo_layer.h"
-#include "replay.h"
 #include "state/game_state.h"
 
 namespace fs = std::filesystem;
@@ -22,36 +18,6 @@ void ResetGameGlobals() {
     screenBuffer = ScreenBuffer{};
     gameRandomState = START_RANDOM_STATE;
     hConsoleWindow = nullptr;
-}
-
-std::string PlayDemoFile(const std::string& path, std::string& problem) {
-    Demo demo;
-    problem.clear();
-    if (!ReadDemoFile(path, demo, problem) || !demo.note.empty()) {
-        problem += demo.note;
-        return "";
-    }
-    const Script script = ArmDemoPlayback(std::move(demo));
-    ResetGameGlobals();
-    std::ostringstream log;
-    try {
-        Replay(script, log);
-        CheckLastDemoPictures();
-    } catch (const DemoOutOfStep& outOfStep) {
-        problem = outOfStep.why;
-    }
-    if (problem.empty() && DemoEventsLeft() != 0) problem = std::to_string(DemoEventsLeft()) + " events never asked for";
-    StopDemo();
-    return log.str();
-}
-
-std::string Untimed(const std::string& log) {
-    std::string out, line;
-    for (std::istringstream lines(log); std::getline(lines, line);) {
-        const size_t time = line[0] >= '0' && line[0] <= '9' ? line.find(' ') + 1 : 0;
-        if (line.rfind("presents ", 0) != 0) out += line.substr(time) + '\n';
-    }
-    return out;
 }
 
 std::string Presses(long long at, const char* key, int count) {

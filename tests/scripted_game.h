@@ -60,13 +60,6 @@ private:
 // Resets every global of the game to its state at process start.
 void ResetGameGlobals();
 
-// Plays the demo file back as velk-replay plays it, with fresh game globals: its log. problem says what went wrong
-// ("": nothing): a demo that does not read whole, the game parting from it, events the game never asked for.
-std::string PlayDemoFile(const std::string& path, std::string& problem);
-// The log's lines without their times and its present count (a played demo moves the clock only to its readings,
-// and answers the waits whose passes the count holds).
-std::string Untimed(const std::string& log);
-
 // count presses of one key, all due at the same time, so one input pass reads them as one batch.
 std::string Presses(long long at, const char* key, int count);
 
