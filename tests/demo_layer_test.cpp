@@ -75,8 +75,8 @@ TEST_F(DemoLayer, ARecordedGamePlaysBackAsItWasPlayed) {
 // A demo never replaces one of the game's files, by any path to it, made yet or not (names compared without regard to
 // case), nor an existing file without --overwrite; the same names elsewhere, or longer, are any file.
 TEST_F(DemoLayer, ARecordingNeverReplacesAGameFile) {
-    std::filesystem::remove(folder / "VELKGAME.CFG");
-    std::filesystem::create_symlink("VELKGSND3.wav", folder / "sound");
+    std::error_code noLinks;  // where the system has none (Wine), that row is left out
+    std::filesystem::create_symlink("VELKGSND3.wav", folder / "sound", noLinks);
     std::filesystem::create_directory(folder / "sub");
     WriteFileOfSize("kept.demo", 1);
     struct Case { const char* path; bool overwrite; const char* error; } const cases[] = {
@@ -89,6 +89,7 @@ TEST_F(DemoLayer, ARecordingNeverReplacesAGameFile) {
     };
     for (const Case& c : cases) {
         std::string error;
+        if (noLinks && std::string(c.path) == "sound") continue;
         EXPECT_EQ(DemoTargetAllowed(c.path, c.overwrite, error), *c.error == '\0') << c.path;
         EXPECT_EQ(error, c.error);
     }
@@ -130,11 +131,7 @@ Script ViewerScript(const std::vector<std::pair<int64_t, char>>& keys, int64_t e
 }
 
 // The log's cues and exit, each with the number of boxes before it.
-struct Cue {
-    int64_t time;
-    std::string text;
-    int boxesBefore;
-};
+struct Cue { int64_t time; std::string text; int boxesBefore; };
 std::vector<Cue> Cues(const std::string& log) {
     std::vector<Cue> cues;
     std::istringstream lines(log);
