@@ -71,6 +71,7 @@ int BackendSaveFile(const char* name, const void* data, uint32_t size) {
     HANDLE file = CreateTemp(name, temp);
     if (file == INVALID_HANDLE_VALUE) {
         // A folder where no file can be created: a writable file there is written in place, as before.
+        // The game never reads the result, but it stays exact: the seam promises it, and a recording writes it.
         int done = 0;
         if (old != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
             done = WriteAll(old, data, size) && SetEndOfFile(old) ? 1 : 0;
