@@ -243,8 +243,8 @@ NOTE="VELK demo: Space pauses, Esc stops" PAUSED="VELK demo paused: Space goes o
 launch watch 120x31 VELK_ARGS="--play ../rec/demo.txt --speed 1.5"
 titled() { [ "$(pane watch)" = "1 0 $1" ]; }  # titled TITLE: the watching pane's screen, cursor and title
 shown=0  # when the recorded pause box was seen, in microseconds
-check "watching: the note in the terminal's title and on the line below the picture" wait_until 20 eval \
-    'titled "$NOTE" && tm capture-pane -p -t watch | sed -n 31p | grep -qF "$NOTE"'
+check "watching: the note in the terminal's title and centred on the line below the picture" wait_until 20 eval \
+    'titled "$NOTE" && [ "$(tm capture-pane -p -t watch | sed -n 31p)" = "$(printf "%43s" "")$NOTE" ]'
 check "... the recorded pause box shows over the picture; Space holds it there, the paused note in the title" eval \
     'wait_for watch "VELK Game Message" 30 && shown=$(now_us) && tm send-keys -t watch Space && wait_until 5 titled "$PAUSED" &&
     tm capture-pane -p -t watch >"$WORK/watch/paused.txt" && shows watch "Game paused......"'
