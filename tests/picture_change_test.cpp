@@ -1,9 +1,12 @@
-// The demo layer's one comparison of a picture with the last: the rectangle that every backend redraws.
+// Pictures as cells: the demo layer's comparison with the last picture, and a box drawn into one.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
+#include <string>
 #include <vector>
 
+#include "platform/common/box_cells.h"
 #include "platform/demo/picture_change.h"
 
 namespace {
@@ -26,6 +29,17 @@ TEST(PictureChange, TheRectangleHoldsEveryChangedCellAndNothingAroundThem) {
         EXPECT_EQ((std::array<int, 4>{got.firstRow, got.endRow, got.firstCol, got.endCol}), c.rowsAndColumns)
             << "cells changed: " << c.cells.size();
     }
+}
+
+// As the Windows program shows a watched demo's box and velk-replay films one: a 22 x 6 box at (49, 12).
+TEST(BoxCells, ButtonsSideBySideCentredAboveTheBottomEdgeThePressedOneReversed) {
+    std::vector<Cell> cells(SCREEN_CELLS);
+    DrawBoxCells(cells.data(), "x", "T", BOX_OKCANCEL, BOX_ANSWER_CANCEL);
+    std::string row;  // the buttons' row, reversed cells in capitals
+    for (const Cell* cell = &cells[16 * SCREEN_COLS + 49]; cell < &cells[16 * SCREEN_COLS + 71]; ++cell) {
+        row += static_cast<char>(cell->attribute == 0x07 ? std::toupper(cell->character) : cell->character);
+    }
+    EXPECT_EQ(row, "\xB3 [ OK ]  [ CANCEL ] \xB3");
 }
 
 }  // namespace

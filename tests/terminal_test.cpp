@@ -1,11 +1,13 @@
-// The terminal backend's pure parts: the key decoder, and the colours and glyphs of terminals that lack some.
+// The terminal backend's pure parts: the key decoder, the colours and glyphs of terminals that lack some, the US keys.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/common/cp437.h"
+#include "platform/common/us_keyboard.h"
 #include "platform/terminal/cell_style.h"
 #include "platform/terminal/key_decoder.h"
 
@@ -60,8 +62,7 @@ TEST(KeyDecoder, BytesGiveTheseKeys) {
 
 TEST(KeyDecoder, EscDelayFromItsVariable) {
     struct Case { const char* text; int delay; } const cases[] = {
-        {nullptr, 25}, {"", 25}, {"0", 0}, {"10000", 10000}, {"10001", 25}, {"-1", 25}, {"12x", 25},
-    };
+        {nullptr, 25}, {"", 25}, {"0", 0}, {"10000", 10000}, {"10001", 25}, {"-1", 25}, {"12x", 25}};
     for (const Case& c : cases) EXPECT_EQ(terminal::EscDelayFrom(c.text), c.delay) << (c.text ? c.text : "unset");
 }
 
@@ -72,8 +73,7 @@ TEST(CellStyle, ColoursAtTheBoundariesOfColoursAndPairs) {
         {16, 256, 0x9E, "11/12"}, {16, 241, 0x9E, "11/12"},       // 16 colours both ways need 240 pairs
         {16, 240, 0x9E, "11/4"}, {16, 240, 0x11, "0/4 blank"}, {16, 121, 0x9E, "11/4"},  // dark backgrounds: 120
         {16, 120, 0x9E, "3/4+"}, {8, 64, 0x9C, "1/4+"}, {8, 57, 0x9C, "1/4+"}, {8, 64, 0x88, "7/0 blank"},  // 56
-        {8, 56, 0x9C, "own+"}, {0, 0, 0x77, "own blank"}, {0, 0, 0x07, "own"},
-    };
+        {8, 56, 0x9C, "own+"}, {0, 0, 0x77, "own blank"}, {0, 0, 0x07, "own"}};
     for (const Case& c : cases) {
         const terminal::ColourPlan plan = terminal::PlanColours(c.colours, c.pairs);
         const terminal::CellColour colour = plan.of[c.attribute];
@@ -89,8 +89,7 @@ TEST(CellStyle, GlyphsWithoutUnicode) {
         {0x00, ' ', false}, {0x20, ' ', false}, {0x7E, '~', false}, {0x7F, '?', false}, {0xFF, ' ', false},
         {0x10, '+', true}, {0x03, '`', true}, {0x08, '0', true}, {0xB1, 'a', true}, {0xDB, '0', true},
         {0xB2, 'a', true}, {0xB3, 'x', true}, {0xB4, 'u', true}, {0xC3, 't', true}, {0xDA, 'l', true},
-        {0x80, 'C', false}, {0x9C, '}', true}, {0xA5, 'N', false}, {0xA6, '?', false},
-    };
+        {0x80, 'C', false}, {0x9C, '}', true}, {0xA5, 'N', false}, {0xA6, '?', false}};
     for (const Case& c : cases) {
         const terminal::FallbackGlyph glyph = terminal::FallbackFor(c.byte);
         EXPECT_EQ(std::string(1, glyph.character) + (glyph.alternate ? " alternate" : ""),
@@ -108,6 +107,13 @@ TEST(Cp437, GlyphsAsUtf8) {
     std::string text;
     for (uint8_t byte : {0x41, 0x82, 0x10, 0x00}) AppendCp437AsUtf8(text, byte);
     EXPECT_EQ(text, "A\xc3\xa9\xe2\x96\xba ");  // one, two and three bytes; byte 0 a blank
+}
+
+// The keys the terminal and the page report for typed characters: VkKeyScanA's on a US keyboard.
+TEST(UsKeyboard, TypedCharactersAsWindowsKeys) {
+    const std::pair<char, int> cases[] = {{'a', 0x41}, {'Z', 0x15A}, {'7', 0x37}, {')', 0x130}, {';', 0xBA}, {':', 0x1BA},
+                                          {'~', 0x1C0}, {' ', 0x20}, {'\r', 0x0D}, {'\x01', 0x241}, {'\x80', US_NO_KEY}};
+    for (const auto& [c, key] : cases) EXPECT_EQ(UsKeyScan(static_cast<unsigned char>(c)), key) << std::hex << int{c};
 }
 
 }  // namespace
