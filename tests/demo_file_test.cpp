@@ -37,8 +37,7 @@ TEST(DemoFile, LineEndsAndACutLastLineAreRead) {
         {HEADER.substr(0, HEADER.size() - 1) + "\r\nt 5\r\nn\r\n", "t 5\nn\n", ""},
         {HEADER + "t 5\nn\n\n\r\n\n", "t 5\nn\n", ""},
         {HEADER + "t 5\nn\nr 1:1:4", "t 5\nn\n", "demo:4: the last line is cut off; playing the demo up to line 3"},
-        {HEADER + "VELK", "", "demo:2: the last line is cut off; playing the demo up to line 1"},
-    };
+        {HEADER + "VELK", "", "demo:2: the last line is cut off; playing the demo up to line 1"}};
     for (const Case& c : cases) {
         Demo demo;
         std::string read = ErrorOf(c.text, demo) + HEADER;  // the error, if any, stands before the header
@@ -72,8 +71,7 @@ TEST(DemoFile, DamageIsRefusedAtItsLine) {
         {HEADER + "d VELKGAME.CFG 0 0c0\n", "demo:2: not bytes in hexadecimal"},
         {HEADER + "z ../x 5\n", "demo:2: not a file name"},
         {HEADER + "f VELKGAME.CFG 2\n", "demo:2: not a save result"},
-        {HEADER + "e 1\x01\n", "demo:2: not an exit code: '1?'"},
-    };
+        {HEADER + "e 1\x01\n", "demo:2: not an exit code: '1?'"}};
     Demo demo;
     for (const Case& c : cases) {
         const std::string error = ErrorOf(c.text, demo);

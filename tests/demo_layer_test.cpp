@@ -163,8 +163,7 @@ TEST_F(Watching, TheDemoIsPacedToTheViewersClockAndKeys) {
         {"1000", {}, 2000, 0, 0, -1, 2000},  // each of the viewer's key counts takes a virtual millisecond
         {"1", {{12000, '+'}, {15000, '+'}}, 60000, 12000, 15000, -1, 2},
         {"1", {{12000, '-'}, {12500, '-'}}, 60000, 0, 0, -1, 2},
-        {"2", {{9000, 'E'}}, 60000, 0, 0, 9000, 2},
-    };
+        {"2", {{9000, 'E'}}, 60000, 0, 0, 9000, 2}};
     for (const Case& c : cases) {
         const std::string label = std::string("speed ") + c.speed + ", " + std::to_string(c.keys.size()) + " keys";
         std::vector<const char*> argv = {"VELKGAME.exe", "--play", demo.c_str(), "--speed", c.speed};

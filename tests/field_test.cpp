@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "console/screen.h"
 #include "field/actors.h"
@@ -49,8 +50,7 @@ TEST_F(Field, ANewGameAfterAZappingGateStartsWithItOpen) {
 TEST_F(Field, StepWallErasesAdvancesAndMovesTheGateWithinTheScreen) {
     // up: the draw's parity; an even draw moves the gate up
     struct Case { int gateRow; bool up; int zap, expected; } const cases[] = {
-        {0, true, 0, 0}, {1, true, 1, 0}, {0, false, 0, 1}, {29, false, 1, 29}, {29, true, 0, 28}, {15, false, 0, 16}
-    };
+        {0, true, 0, 0}, {1, true, 1, 0}, {0, false, 0, 1}, {29, false, 1, 29}, {29, true, 0, 28}, {15, false, 0, 16}};
     for (const Case& c : cases) {
         Arm();
         StartLevel();
@@ -86,8 +86,7 @@ TEST_F(Field, ArrowMovesRespectTheirLimits) {
         gameState.playerCol = gameState.prevPlayerCol = c.col;
         gameState.playerRow = gameState.prevPlayerRow = c.row;
         c.move();
-        EXPECT_EQ(gameState.playerCol, c.colAfter);
-        EXPECT_EQ(gameState.playerRow, c.rowAfter);
+        EXPECT_EQ(std::make_pair(gameState.playerCol, gameState.playerRow), std::make_pair(c.colAfter, c.rowAfter));
         const bool moved = c.colAfter != c.col || c.rowAfter != c.row;
         EXPECT_EQ(Logged().find("present") != std::string::npos, moved) << "every accepted move is shown at once";
         if (moved) {
@@ -107,9 +106,7 @@ TEST_F(Field, ASecondMoveErasesTheArrowWhereTheFirstLeftIt) {
 }
 
 TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
-    struct Case { int row; bool up; int rowAfter; } const cases[] = {
-        {0, true, 0}, {0, false, 5}, {25, false, 25}, {25, true, 20}
-    };
+    struct Case { int row; bool up; int rowAfter; } const cases[] = {{0, true, 0}, {0, false, 5}, {25, false, 25}, {25, true, 20}};
     for (const Case& c : cases) {
         Arm();
         StartLevel();
@@ -125,8 +122,7 @@ TEST_F(Field, TheHeartDriftsByFiveRowsWithinTheScreen) {
 TEST_F(Field, StatusRowsTextAndColours) {
     // colours: one letter a cell, T label, V value, B an extra life's arrow, then the field's blanks
     struct Case { int highScore, score, lives, extra, level; const char* lifeColours; } const cases[] = {
-        {1200, 4100, 3, 2, 7, "BBV"}, {-5, -300, 0, 0, 2, ""}, {0, 0, 140, 140, 1, nullptr},  // 103 arrows fill the row, none spill over
-    };
+        {1200, 4100, 3, 2, 7, "BBV"}, {-5, -300, 0, 0, 2, ""}, {0, 0, 140, 140, 1, nullptr}};  // 103 arrows fill the row, none spill over
     for (const Case& c : cases) {
         Arm();
         StartLevel();

@@ -19,8 +19,7 @@ TEST_F(GifMovieTest, FramesSizeAndDelaysFromTheVirtualClock) {
     struct Case { GifOptions options; int frames; int totalDelay; } const cases[] = {
         {{}, 13, 825 + 200},
         {{4400, 6000, 1.0}, 4, 10 + 54 + 70 + 200},
-        {{4400, 6000, 2.0}, 4, 5 + 27 + 35 + 200},
-    };
+        {{4400, 6000, 2.0}, 4, 5 + 27 + 35 + 200}};
     for (const Case& c : cases) {
         GifMovie movie;
         std::string error;

@@ -87,8 +87,7 @@ TEST_F(HighScoreFile, TheFileIsJudgedByItsThreeCopies) {
         {"record copy differs", RecordFile(100.0f, 101.0f, 100.0f), 0, false},
         {"last copy differs", RecordFile(100.0f, 100.0f, 101.0f), 0, false},
         {"one byte short", RecordFile(7.0f, 7.0f, 7.0f, FILE_BYTES - 1), 0, false},
-        {"empty", RecordFile(0.0f, 0.0f, 0.0f, 0), 0, false},
-    };
+        {"empty", RecordFile(0.0f, 0.0f, 0.0f, 0), 0, false}};
     for (const Case& c : cases) {
         std::ofstream(folder / "VELKGAME.CFG", std::ios::binary)
             .write(reinterpret_cast<const char*>(c.file.data()), static_cast<std::streamsize>(c.file.size()));
@@ -127,8 +126,7 @@ TEST_F(PackageCheck, TheFirstFailingFileIsReportedOnceAndTheProgramEnds) {
         {{{"VELKGSND1.wav", 393967}}, "VELK Game Error 1"},
         {{{"VELKGSND2.wav", MISSING}}, "VELK Game Error 2"},
         {{{"VELKGSND3.wav", 23657}, {"VELKGSND6.wav", 0}}, "VELK Game Error 3"},
-        {{{"VELKGSND6.wav", DIRECTORY}}, "VELK Game Error 6"},
-    };
+        {{{"VELKGSND6.wav", DIRECTORY}}, "VELK Game Error 6"}};
     for (const Case& c : cases) {
         for (const PackageFile& file : PACKAGE) {
             fs::remove_all(folder / file.name);

@@ -19,8 +19,7 @@ TEST_F(Spine, EscEndsTheProgramWithTheExitKeyAndCode1) {
     struct Case { const char* script; long long at; } const cases[] = {
         {"at 10 key b\nat 5000 key Esc\n", 5000},
         // Esc with 'b' in one batch: the intro plays (three frames of 1 s and a last look of 1.3 s), then the end.
-        {"at 10 key b\nat 10 key Esc\nend 60000\n", 4310},
-    };
+        {"at 10 key b\nat 10 key Esc\nend 60000\n", 4310}};
     for (const Case& c : cases) {
         const GameRun run = Run(c.script);
         EXPECT_EQ(run.TimeOf("inject 0x0058"), c.at) << c.script;
@@ -36,8 +35,7 @@ TEST_F(Spine, FailedInputCounts) {
         {"at 100 fail-input 1\nat 100 key Esc\n", -1, 151},  // one failure: retried after 50 ms, which cost 1 ms
         {"at 100 fail-input 2\n", 151, 151},
         // The second line fails the count at 50; by the retry at 101 the first line is armed too: two in a row.
-        {"at 100 fail-input 1\nat 50 fail-input 1\nat 120 key Esc\n", 101, 101},
-    };
+        {"at 100 fail-input 1\nat 50 fail-input 1\nat 120 key Esc\n", 101, 101}};
     for (const Case& c : cases) {
         const GameRun run = Run(c.script);
         EXPECT_EQ(run.TimeOf(INPUT_FAILED_BOX), c.boxAt) << c.script;
