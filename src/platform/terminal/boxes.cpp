@@ -86,8 +86,8 @@ void DrawBox(Box& box) {
     width = Clamp(width, 1, COLS > 0 ? COLS : 1);
     height = Clamp(height, 1, LINES > 0 ? LINES : 1);
     const Layout layout = CurrentLayout();
-    const int centreRow = layout.rows > 0 ? layout.top + layout.rows / 2 : LINES / 2;
-    const int centreCol = layout.cols > 0 ? layout.left + layout.cols / 2 : COLS / 2;
+    const int centreRow = layout.top + layout.rows / 2;
+    const int centreCol = layout.left + layout.cols / 2;
     const int top = Clamp(centreRow - height / 2, 0, LINES - height > 0 ? LINES - height : 0);
     const int left = Clamp(centreCol - width / 2, 0, COLS - width > 0 ? COLS - width : 0);
 
@@ -103,7 +103,6 @@ void DrawBox(Box& box) {
     setcchar(&background, L" ", attrs, pair, nullptr);
     wbkgrndset(window, &background);
     werase(window);
-    wattr_set(window, attrs, pair, nullptr);
     box_set(window, nullptr, nullptr);
     const int room = width - 4;
     const std::wstring title = L" " + box.title + L" ";

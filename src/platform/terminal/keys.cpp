@@ -127,7 +127,6 @@ void ReturnHeldKeys() {
     std::copy(heldForGame.bytes.begin(), heldForGame.bytes.end(), pendingBytes);
     pendingLength = heldForGame.bytes.size();
     pendingSince = heldForGame.since;
-    heldForGame.bytes.clear();
 }
 
 bool TakeKey(DecodedKey* key) {
