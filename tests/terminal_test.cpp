@@ -73,7 +73,7 @@ TEST(CellStyle, ColoursAtTheBoundariesOfColoursAndPairs) {
         {16, 256, 0x9E, "11/12"}, {16, 241, 0x9E, "11/12"},       // 16 colours both ways need 240 pairs
         {16, 240, 0x9E, "11/4"}, {16, 240, 0x11, "0/4 blank"}, {16, 121, 0x9E, "11/4"},  // dark backgrounds: 120
         {16, 120, 0x9E, "3/4+"}, {8, 64, 0x9C, "1/4+"}, {8, 57, 0x9C, "1/4+"}, {8, 64, 0x88, "7/0 blank"},  // 56
-        {8, 56, 0x9C, "own+"}, {0, 0, 0x77, "own blank"}, {0, 0, 0x07, "own"}};
+        {8, 64, 0x18, "0/4+"}, {8, 56, 0x9C, "own+"}, {0, 0, 0x77, "own blank"}, {0, 0, 0x07, "own"}};
     for (const Case& c : cases) {
         const terminal::ColourPlan plan = terminal::PlanColours(c.colours, c.pairs);
         const terminal::CellColour colour = plan.of[c.attribute];
