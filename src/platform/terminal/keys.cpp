@@ -224,8 +224,13 @@ int BackendReadInput(InputRecord* records, uint32_t wanted, uint32_t* read) {
 void BackendWaitForInput(int64_t deadline) { terminal::WaitForKeys(deadline); }
 
 void BackendFlushInput() {
-    terminal::ForgetExitMessage();
-    terminal::DiscardQueuedKeys();
+    using namespace terminal;
+    ForgetExitMessage();
+    // An Esc that came in the same read as the keys just taken still waits out its delay: typed before the flush,
+    // it stays, unless what the terminal sent next shows that it began a sequence. The rest goes.
+    if (pendingLength > 0) ReadWaitingBytes();
+    decodedKeys.clear();
+    if (ScreenActive()) tcflush(INPUT_FD, TCIFLUSH);
 }
 
 void BackendTypeCharacter(char character) {
