@@ -47,8 +47,8 @@ TEST(KeyDecoder, BytesGiveTheseKeys) {
         {{"\x1b\x1b"}, true, "Esc Esc "},           // the first is Esc, the second starts what it starts
         {{"\x1b\x1b[C"}, false, "Esc Right "},
         {{"\x1b[Z", "\x1bOM"}, false, "BackTab PadEnter "},
-        // Alt+letter, F5, F1, Home twice, Delete, an unknown CSI, a mouse report, a private marker: nothing
-        {{"\x1b" "bx", "\x1b[15~", "\x1bOP", "\x1b[H", "\x1b[1~", "\x1b[3~", "\x1b[?1;2$q", "\x1b[<0;3;4M", "\x1b[>1C"}, false, "U+120 "},
+        // Alt+letter, F5, F1, Home twice, rxvt's Ctrl+Shift+Insert, an unknown CSI, a mouse report, a private marker: nothing
+        {{"\x1b" "bx", "\x1b[15~", "\x1bOP", "\x1b[H", "\x1b[1~", "\x1b[2@", "\x1b[?1;2$q", "\x1b[<0;3;4M", "\x1b[>1C"}, false, "U+120 "},
         {{"\x1b[1;"}, true, ""},                    // unfinished when the delay passed: dropped whole
         {{"\x1b[1\x01" "a\r\x7f"}, false, "U+1 U+97 U+13 U+127 "},  // a control byte breaks a sequence off
         {{"\xc3\xa9", "\xe2\x96", "\xba", "\xf0\x9f\x98\x80", "\x1b\xc3\xa9"}, false, "U+233 U+9658 U+128512 "},  // Alt+é: nothing

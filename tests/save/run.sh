@@ -67,10 +67,11 @@ cp old.cfg VELKGAME.CFG
 (ulimit -f 200; trap '' XFSZ; ./velk-replay game.txt > /dev/null)
 check "a full disk keeps the old record and leaves no temporary file" eval 'cmp -s VELKGAME.CFG old.cfg && no_temps'
 
-# --- A link: its target is replaced beside itself, the link stays.
-mkdir target && cp old.cfg target/record && ln -sf target/record VELKGAME.CFG
+# --- Links: the last target is replaced beside itself, each relative target read from its link's folder.
+mkdir target && cp old.cfg target/record && ln -sf record target/link && ln -sf target/link VELKGAME.CFG
 ./velk-replay game.txt > /dev/null
-check "a save through a symbolic link replaces its target and keeps the link" eval '[ -L VELKGAME.CFG ] && holds_100 target/record'
+check "a save through two symbolic links replaces the last target and keeps the links" \
+    eval '[ -L VELKGAME.CFG ] && [ -L target/link ] && holds_100 target/record && [ ! -e record ]'
 
 # --- Read-only cases, as an unprivileged user (root writes past permission bits).
 rm VELKGAME.CFG && cp zero.cfg VELKGAME.CFG && chmod 444 VELKGAME.CFG && chmod 777 .
