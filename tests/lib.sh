@@ -20,6 +20,7 @@ wait_until() {  # wait_until SECONDS COMMAND...: polls, for a shared and slow ma
     until "${@:2}" >/dev/null 2>&1; do ((--tries > 0)) || { "${@:2}"; return 1; }; sleep 0.1; done
 }
 wait_file() { wait_until "$2" test -s "$1"; }  # wait_file FILE SECONDS: FILE exists and is not empty
+scratch() { work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work"; }  # scratch: into a new folder, removed at exit
 alive() { [ -r "/proc/$1/stat" ] && ! grep -q ') Z ' "/proc/$1/stat"; }
 # as_user COMMAND...: as an unprivileged user when the stage runs as root (as CI does), else as is
 as_user() { if [ "$(id -u)" -eq 0 ]; then setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; else "$@"; fi; }

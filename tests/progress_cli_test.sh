@@ -6,9 +6,7 @@ game=$(realpath "${2:-/nonexistent}")
 demos=$(realpath "$(dirname "$0")/demos")
 STAGE="progress command"
 . "$(dirname "$0")/lib.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
+scratch || exit 1
 run() { "$progress" "$@" >out.txt 2>err.txt; code=$?; }  # run ARGS...: code, out.txt, err.txt
 
 # The folder's side: a foreign file and a demo the game parts from named and not counted, the rest listed; the

@@ -10,9 +10,7 @@ readme=$(realpath "$(dirname "$0")/../README.md")
 version=$(sed -n "1s/.* //p" "$demo")
 STAGE="replay command"
 . "$(dirname "$0")/lib.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
+scratch || exit 1
 for f in VELKGAME.exe:1 VELKGSND1.wav:393968 VELKGSND2.wav:1504 VELKGSND3.wav:23656 \
          VELKGSND4.wav:9996 VELKGSND5.wav:34172 VELKGSND6.wav:27804; do
     head -c "${f#*:}" /dev/zero > "${f%%:*}"

@@ -9,11 +9,8 @@ STAGE=save
 ensure_packages strace util-linux python3 || exit 1
 ensure_sanitizer_build || exit 1
 KILL_IN_SAVE=$PWD/tests/save/kill_in_save.py
-WORK=$(mktemp -d /tmp/velk-save.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-chmod 755 "$WORK" && umask 022
-cp build/asan/tools/velk-replay/velk-replay build/asan/package/VELKGSND*.wav "$WORK/" || exit 1
-cd "$WORK" && touch VELKGAME.exe || exit 1
+scratch && chmod 755 . && umask 022 || exit 1
+cp "$OLDPWD"/build/asan/tools/velk-replay/velk-replay "$OLDPWD"/build/asan/package/VELKGSND*.wav . && touch VELKGAME.exe || exit 1
 # Level 1 completed at 4800 (100 points, a save), level 2 started: the short game of the test suite.
 echo "at 10 key b" > game.txt
 printf 'at 4400 key %s\n' $(yes Up | head -9) $(yes Right | head -117) >> game.txt
@@ -27,6 +24,9 @@ copies() { for at in 77600 138380 241180; do od -An -tx4 -j$at -N4 "$1"; done; }
 copies_equal() { [ "$(stat -c %s "$1" 2>/dev/null)" = 262144 ] && [ "$(copies "$1" | uniq | wc -l)" = 1 ]; }
 old_or_new() { cmp -s VELKGAME.CFG old.cfg || copies_equal VELKGAME.CFG; }
 no_temps() { ! ls -A | grep -q 'CFG\.tmp-'; }
+# closes_each TEXT TRACE: in an strace log, each file opened whose line holds TEXT is closed before the next is opened
+closes_each() { awk -v t="$1" 'index($0, t) && / = [0-9]+$/ { fd = $NF; n++ } fd != "" && index($0, "close(" fd ")") { c++; fd = "" }
+    END { exit !(n && c == n) }' "$2"; }
 holds_100() { copies_equal "$1" && [ "$(copies "$1" | head -1)" = " 42c80000" ]; }
 
 # --- A kill at each system call of the run's two saves, then a clean run removes what they left. Memory
@@ -91,9 +91,9 @@ check "a FIFO record file counts as missing at each level start and stays a FIFO
 rm VELKGAME.CFG
 flock VELKGAME.CFG.tmp-busy00 sleep 5 & locker=$!
 wait_until 5 eval '! flock -n VELKGAME.CFG.tmp-busy00 true'
-./velk-replay game.txt > /dev/null
-check "a save keeps the temporary file of another game's save in progress; the new file is rw-r--r-- (umask 022)" \
-    eval 'test -e VELKGAME.CFG.tmp-busy00 && [ "$(stat -c %a VELKGAME.CFG)" = 644 ]'
+strace -f -o busy.txt -e trace=openat,close ./velk-replay game.txt > /dev/null
+check "a save keeps (and closes) the temporary file of another game's save in progress; the new file is rw-r--r-- (umask 022)" \
+    eval 'test -e VELKGAME.CFG.tmp-busy00 && [ "$(stat -c %a VELKGAME.CFG)" = 644 ] && closes_each tmp-busy00 busy.txt'
 kill "$locker"
 
 rm VELKGSND3.wav && mkfifo VELKGSND3.wav

@@ -156,10 +156,14 @@ tm send-keys -t sUSR1 p  # one of them with a box up
 wait_for sUSR1 "Game paused" >/dev/null
 for sig in $signals; do kill "-$sig" "$(pid_of "s$sig")"; done
 for sig in $signals; do check "SIG$sig restores the terminal" ended "s$sig" $((128 + $(kill -l "$sig"))); done
-yes "a library's message" | head -c 100000 >>"/proc/$(pid_of crash)/fd/2"
-tm send-keys -t crash x
+# A key wakes the idle game, which looks at its log's size before it next sleeps in ppoll (syscall 271).
+log=/proc/$(pid_of crash)/fd/2 woken=$(usage "$(pid_of crash)") && woken=$((${woken%% *} + 1))
+yes "a library's message" | head -c $((65536 - $(stat -L -c %s "$log"))) >>"$log"; tm send-keys -t crash x
+check "a log of exactly 64 KiB is kept" wait_until 5 eval '[ "$(usage "$(pid_of crash)" | cut -d" " -f1)" -ge $woken ] &&
+    [ "$(cut -d" " -f1 "/proc/$(pid_of crash)/syscall")" = 271 ] && [ "$(stat -L -c %s "$log")" = 65536 ]'
+yes "a library's message" | head -c 100000 >>"$log"; tm send-keys -t crash x
 check "standard error's log is cut back to its last 4 KiB once over 64 KiB" \
-    wait_until 5 eval 'size=$(stat -L -c %s "/proc/$(pid_of crash)/fd/2") && echo "     $size bytes" && [ "$size" -le 4096 ]'
+    wait_until 5 eval 'size=$(stat -L -c %s "$log") && echo "     $size bytes" && [ "$size" -le 4096 ]'
 tm send-keys -t crash k
 check "an abort restores the terminal" ended crash 134
 check "... and then shows what was written to standard error" wait_for crash "VELK test: aborting on request" 5
@@ -207,7 +211,7 @@ timeout 60 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target over --sec
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target killed --seconds 6 --end none &
 python3 bench/demo_bot.py --socket "$TMUX_SOCKET" --target rec --seconds 16 --pause-at 8 --pause-for 3 --crash-at 11 --end none
 # The bot's last keys are the game's once a 'p' after them has opened the pause box; closed, it gives the picture back.
-tm send-keys -t rec p && wait_for rec "Game paused" 10 >/dev/null && tm send-keys -t rec Enter &&
+raw rec c3 a9 && tm send-keys -t rec p && wait_for rec "Game paused" 10 >/dev/null && tm send-keys -t rec Enter &&
     wait_until 10 eval '! shows rec "VELK Game Message" && ! shows rec "Game paused" && ! shows rec "[ OK ]"'
 tm capture-pane -p -t rec >"$WORK/rec/seen.txt"
 tm send-keys -t rec Enter Escape  # in one read: the game takes Enter and flushes its input, the Esc still waiting its delay
@@ -222,8 +226,9 @@ check "a game lost to its end: the game-over box (\"Do you want to try again?\")
     tm send-keys -t over Enter && ended over 0'
 check "... recorded onto /dev/full: the game played on, and its end says the demo holds nothing, and why" wait_for over \
     "VELKGAME.exe: the demo '/dev/full' is incomplete (writing it failed: No space left on device); it holds nothing" 5
-check "the recorded game replays with no desync; its keys are a console's: Enter with its CR, none that nobody typed" eval \
-    '(cd "$WORK/rec" && "$REPLAY" demo.txt >log.txt 2>err.txt && [ ! -s err.txt ] && grep -q ":d:d$" demo.txt && ! grep -q ":0:0$" demo.txt)'
+check "the recorded game replays with no desync; its keys are a console's: Enter with its CR, é with no key code, none that nobody typed" \
+    eval '(cd "$WORK/rec" && "$REPLAY" demo.txt >log.txt 2>err.txt && [ ! -s err.txt ] && grep -q ":d:d$" demo.txt &&
+    grep -q " 1:1:0:82" demo.txt && ! grep -q ":0:0$" demo.txt)'
 check "... it holds the pause box, a lost life and wall steps" eval 'grep -q "Game paused" "$WORK/rec/log.txt" &&
     grep -q "cue VELKGSND4" "$WORK/rec/log.txt" && grep -q "cue VELKGSND2" "$WORK/rec/log.txt"'
 # The wall may take a step between the capture and Esc: a wall cell and a blank one count as alike.
