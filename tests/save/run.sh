@@ -63,8 +63,7 @@ check "150 kills at random moments of two saves (the temporary file lived $spans
     eval 'old_or_new && [ "$inside" -ge 50 ]'
 
 # --- A full disk (a file size limit; the signal ignored as the terminal program does): the old record stays.
-cp old.cfg VELKGAME.CFG
-(ulimit -f 200; trap '' XFSZ; ./velk-replay game.txt > /dev/null)
+cp old.cfg VELKGAME.CFG && (ulimit -f 200; trap '' XFSZ; ./velk-replay game.txt > /dev/null)
 check "a full disk keeps the old record and leaves no temporary file" eval 'cmp -s VELKGAME.CFG old.cfg && no_temps'
 
 # --- Links: the last target is replaced beside itself, each relative target read from its link's folder.

@@ -80,6 +80,7 @@ package_dir req && tmux_start req 100x30 env TERM=tmux-256color sh -c "cd '$dir'
 check "a narrow terminal is told the size it needs, on its last row" \
     wait_until 10 eval 'shows main "at least 120x30; this one is 100x30" && cells main "29 1 T d d"'
 check "... and asked to grow to 120x30" wait_until 10 grep -qF $'\e[8;30;120t' "$WORK/req/out.raw"
+kill "$(tm display -p -t req '#{pane_pid}')"  # script outlives its terminal, and keeps the game alive with it
 # One column wide, tmux's own cut of the picture is blank too: the game shows it has the new size by a pause box
 # shrunk into the column (its frame only), and once Enter has closed it, nothing is left.
 tm resize-window -t main -x 1 -y 30
